@@ -1,0 +1,170 @@
+// Object creation, reference counting, comparison and the live-object count.
+#include "pb/pb_obj.h"
+
+#include <atomic>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pb/pb_module.h"
+#include "pb/pb_string.h"
+
+namespace {
+
+std::atomic<int64_t> liveTotal{0};
+std::atomic<PB_SORT*> seenHead{nullptr};
+
+std::atomic_ref<int32_t> refsOf(PB_OBJ* obj) { return std::atomic_ref<int32_t>(obj->refs); }
+
+// Puts a sort on the list of sorts that have had objects (once).
+void noteSeen(PB_SORT* sort) {
+    std::atomic_ref<int32_t> seen(sort->seen);
+    if (seen.load(std::memory_order_acquire)) return;
+    int32_t expected = 0;
+    if (!seen.compare_exchange_strong(expected, 1)) return;
+    PB_SORT* head = seenHead.load();
+    do {
+        sort->nextSeen = head;
+    } while (!seenHead.compare_exchange_weak(head, sort));
+}
+
+PB_INT sortCompare(PB_OBJ* a, PB_OBJ* b) {
+    auto* sa = reinterpret_cast<PB_SORT*>(a);
+    auto* sb = reinterpret_cast<PB_SORT*>(b);
+    int c = std::strcmp(sa->name, sb->name);
+    if (c) return c < 0 ? -1 : 1;
+    return a < b ? -1 : 1;
+}
+
+PB_STRING* sortToString(PB_OBJ* obj) {
+    return pbStringCreateFromCstr(reinterpret_cast<PB_SORT*>(obj)->name, -1);
+}
+
+}  // namespace
+
+PB_SORT_DEFINE(pb___sort_PB_SORT, &pb___module, "PB_SORT", nullptr, sortCompare, sortToString);
+
+extern "C" PB_EXPORT void* pb___MemAlloc(size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    PB_ASSERT_CTX("out of memory", p);
+    return p;
+}
+
+extern "C" PB_EXPORT void* pb___MemRealloc(void* ptr, size_t size) {
+    void* p = std::realloc(ptr, size ? size : 1);
+    PB_ASSERT_CTX("out of memory", p);
+    return p;
+}
+
+extern "C" PB_EXPORT void pb___MemFree(void* ptr) { std::free(ptr); }
+
+extern "C" PB_EXPORT PB_OBJ* pb___ObjCreate(size_t size, PB_SORT* sort) {
+    PB_ASSERT(size >= sizeof(PB_OBJ));
+    PB_ASSERT(sort);
+    auto* obj = static_cast<PB_OBJ*>(std::calloc(1, size));
+    PB_ASSERT_CTX("out of memory", obj);
+    obj->sort = sort;
+    obj->refs = 1;
+    noteSeen(sort);
+    std::atomic_ref<int64_t>(sort->liveCount).fetch_add(1, std::memory_order_relaxed);
+    liveTotal.fetch_add(1, std::memory_order_relaxed);
+    return obj;
+}
+
+extern "C" PB_EXPORT void pb___ObjFree(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    PB_SORT* sort = obj->sort;
+    if (sort->freeFunc) sort->freeFunc(obj);
+    std::atomic_ref<int64_t>(sort->liveCount).fetch_sub(1, std::memory_order_relaxed);
+    liveTotal.fetch_sub(1, std::memory_order_relaxed);
+    std::free(obj);
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbObjRetain(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    auto refs = refsOf(obj);
+    if (refs.load(std::memory_order_relaxed) == PB___OBJ_REFS_STATIC) return obj;
+    int32_t before = refs.fetch_add(1, std::memory_order_relaxed);
+    PB_ASSERT_CTX("retain of a freed object", before > 0);
+    return obj;
+}
+
+extern "C" PB_EXPORT void pbObjRelease(PB_OBJ* obj) {
+    if (!obj) return;
+    auto refs = refsOf(obj);
+    if (refs.load(std::memory_order_relaxed) == PB___OBJ_REFS_STATIC) return;
+    int32_t before = refs.fetch_sub(1, std::memory_order_acq_rel);
+    PB_ASSERT_CTX("release of a freed object", before > 0);
+    if (before == 1) pb___ObjFree(obj);
+}
+
+extern "C" PB_EXPORT PB_INT pbObjRefCount(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    int32_t refs = refsOf(obj).load(std::memory_order_acquire);
+    return refs == PB___OBJ_REFS_STATIC ? PB_INT_MAX : refs;
+}
+
+extern "C" PB_EXPORT PB_SORT* pbObjSort(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    return obj->sort;
+}
+
+extern "C" PB_EXPORT PB_INT pbObjCompare(PB_OBJ* objA, PB_OBJ* objB) {
+    if (objA == objB) return 0;
+    if (!objA) return -1;
+    if (!objB) return 1;
+    PB_SORT* sa = objA->sort;
+    PB_SORT* sb = objB->sort;
+    if (sa != sb) return sortCompare(&sa->obj, &sb->obj);
+    if (sa->compareFunc) {
+        PB_INT c = sa->compareFunc(objA, objB);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    return objA < objB ? -1 : 1;
+}
+
+extern "C" PB_EXPORT PB_BOOL pbObjEquals(PB_OBJ* objA, PB_OBJ* objB) {
+    return pbObjCompare(objA, objB) == 0;
+}
+
+extern "C" PB_EXPORT PB_STRING* pbObjToString(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    if (obj->sort->toStringFunc) return obj->sort->toStringFunc(obj);
+    return pbStringCreateFromFormatCstr("<%lc 0x%p>", -1, obj->sort->name, (void*)obj);
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbSortObj(PB_SORT* sort) { return reinterpret_cast<PB_OBJ*>(sort); }
+
+extern "C" PB_EXPORT PB_SORT* pbSortFrom(PB_OBJ* obj) {
+    PB_ASSERT(!obj || pbObjSort(obj)==&pb___sort_PB_SORT);
+    return reinterpret_cast<PB_SORT*>(obj);
+}
+
+extern "C" PB_EXPORT PB_STRING* pbSortName(PB_SORT* sort) {
+    PB_ASSERT(sort);
+    return pbStringCreateFromCstr(sort->name, -1);
+}
+
+extern "C" PB_EXPORT const char* pbSortNameCstr(PB_SORT* sort) {
+    PB_ASSERT(sort);
+    return sort->name;
+}
+
+extern "C" PB_EXPORT PB_STRING* pbSortToString(PB_SORT* sort) { return pbSortName(sort); }
+
+extern "C" PB_EXPORT PB_MODULE* pbSortModule(PB_SORT* sort) {
+    PB_ASSERT(sort);
+    return sort->module;
+}
+
+extern "C" PB_EXPORT PB_INT pbSortLiveCount(PB_SORT* sort) {
+    PB_ASSERT(sort);
+    return std::atomic_ref<int64_t>(sort->liveCount).load(std::memory_order_relaxed);
+}
+
+extern "C" PB_EXPORT PB_INT pbObjLiveTotal(void) { return liveTotal.load(std::memory_order_relaxed); }
+
+extern "C" PB_EXPORT void pbSortForEachSeen(void (*fn)(PB_SORT* sort, void* context), void* context) {
+    for (PB_SORT* s = seenHead.load(); s; s = s->nextSeen) fn(s, context);
+}
