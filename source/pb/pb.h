@@ -8,5 +8,14 @@
 #include "pb/pb_buffer.h"
 #include "pb/pb_module.h"
 #include "pb/pb_module_version.h"
+#include "pb/pb_timestamp.h"
+#include "pb/pb_store_header.h"
+#include "pb/pb_flagset.h"
+#include "pb/pb_enum.h"
+#include "pb/pb_time.h"
+#include "pb/pb_identifier.h"
+#include "pb/pb_name.h"
+#include "pb/pb_random.h"
+#include "pb/pb_int.h"
 
 #endif

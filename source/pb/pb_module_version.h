@@ -11,6 +11,7 @@ PB_BEGIN_DECLS
 
 typedef struct PB_MODULE_VERSION PB_MODULE_VERSION;
 
+extern PB_EXPORT PB_SORT pb___sort_PB_MODULE_VERSION;
 PB_STDFUNCS_DECLARE(pbModuleVersion, PB_MODULE_VERSION);
 
 /* Preconditions: every part >= 0. */

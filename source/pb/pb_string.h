@@ -29,6 +29,7 @@
 
 PB_BEGIN_DECLS
 
+extern PB_EXPORT PB_SORT pb___sort_PB_STRING;
 PB_STDFUNCS_DECLARE(pbString, PB_STRING);
 
 PB_EXPORT PB_STRING* pbStringCreate(void);
