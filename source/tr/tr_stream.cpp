@@ -1,0 +1,441 @@
+// Trace streams: current properties, configuration, mark and links, with
+// every change told to the sink and text lines handed to listening readers.
+#include "tr/tr_stream.h"
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "pb/pb_ref.hpp"
+#include "pb/pb_stdfunc.hpp"
+#include "tr/tr_json_writer.hpp"
+#include "tr/tr_module.h"
+#include "tr/tr_sink.hpp"
+#include "tr/tr_stream.hpp"
+#include "tr/tr_text_reader.hpp"
+
+namespace tr {
+
+// A stream's address for links that must not keep it alive; the stream
+// clears it when it is freed.
+struct WeakCell {
+    std::mutex mutex;            // guards stream
+    TR_STREAM* stream = nullptr; // guarded by mutex; NULL once freed
+};
+
+struct Link {
+    PB_INT kind;
+    pb::Ref<PB_STRING> annotation;  // may be NULL
+    pb::Ref<TR_STREAM> strong;      // the target, or NULL for a link that closes a cycle
+    std::shared_ptr<WeakCell> weak; // the target's cell, for the other kind
+};
+
+using Property = std::pair<pb::Ref<PB_STRING>, pb::Ref<TR_PROPERTY_VALUE>>;
+
+struct StreamState {
+    std::mutex mutex;                      // guards the fields below it, up to readerCount
+    std::vector<Property> properties;      // guarded by mutex; sorted by key
+    pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
+    pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
+    std::deque<Link> links;                // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX
+    std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
+    std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
+    std::shared_ptr<WeakCell> cell = std::make_shared<WeakCell>();  // set once
+    std::string sinkPrefix;                // set once: "stream":<id>,"name":<name> for sink lines
+};
+
+}  // namespace tr
+
+struct TR_STREAM {
+    PB_OBJ obj;
+    PB_INT id;               // set once at creation; unique in the process
+    PB_STRING* name;         // set once at creation (owned)
+    tr::StreamState* state;  // owned; see its own guards
+};
+
+namespace {
+
+std::atomic<PB_INT> lastStreamId{0};
+
+// Serialises link additions, so that the cycle test of one addition stays
+// true until the link is in place.
+std::mutex linkGraphMutex;
+
+void streamFree(PB_OBJ* obj);
+
+}  // namespace
+
+PB_SORT_DEFINE(tr___sort_TR_STREAM, &tr___module, "TR_STREAM", streamFree, nullptr, nullptr);
+PB_STDFUNCS_DEFINE(trStream, TR_STREAM, tr___sort_TR_STREAM)
+
+namespace {
+
+// Writes one event of the stream to the sink: body holds the fields after
+// "event", each with a leading comma.
+void emit(TR_STREAM* s, const char* event, const std::string& body = std::string()) {
+    tr::sinkWrite(s->state->sinkPrefix + ",\"event\":\"" + event + "\"" + body);
+}
+
+void streamFree(PB_OBJ* obj) {
+    PB_SORT_CHECK(obj, tr___sort_TR_STREAM);
+    auto* s = reinterpret_cast<TR_STREAM*>(obj);
+    {
+        std::lock_guard guard(s->state->cell->mutex);
+        s->state->cell->stream = nullptr;
+    }
+    // Readers hold their stream, so none can be listening any more.
+    PB_ASSERT(s->state->readers.empty());
+    if (tr::sinkActive()) emit(s, "streamEnded");
+    delete s->state;
+    s->state = nullptr;
+    pb::releaseField(s->name);
+}
+
+// A new reference to the stream in cell, or NULL once its last reference
+// is gone (also while it is being freed).
+TR_STREAM* retainIfAlive(tr::WeakCell& cell) {
+    std::lock_guard guard(cell.mutex);
+    if (!cell.stream) return nullptr;
+    std::atomic_ref<int32_t> refs(cell.stream->obj.refs);
+    int32_t n = refs.load(std::memory_order_relaxed);
+    while (n > 0) {
+        if (refs.compare_exchange_weak(n, n + 1, std::memory_order_relaxed)) return cell.stream;
+    }
+    return nullptr;
+}
+
+// Whether 'goal' can be reached from 'start' over links that keep their
+// target alive. Called with linkGraphMutex held: every stream reached is
+// kept alive by the link that reached it, and no such link goes away.
+bool reaches(TR_STREAM* start, TR_STREAM* goal) {
+    std::unordered_set<TR_STREAM*> seen{start};
+    std::vector<TR_STREAM*> todo{start};
+    while (!todo.empty()) {
+        TR_STREAM* s = todo.back();
+        todo.pop_back();
+        if (s == goal) return true;
+        std::lock_guard guard(s->state->mutex);
+        for (const auto& link : s->state->links) {
+            TR_STREAM* next = link.strong.get();
+            if (next && seen.insert(next).second) todo.push_back(next);
+        }
+    }
+    return false;
+}
+
+pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
+    PB_ASSERT(key);
+    return pb::adopt(pbStringCreateFromCstr(key, keyLength));
+}
+
+// The first property whose key is not below key.
+std::vector<tr::Property>::iterator findKey(std::vector<tr::Property>& properties, PB_STRING* key) {
+    return std::lower_bound(properties.begin(), properties.end(), key, [](const tr::Property& p, PB_STRING* k) {
+        return pbStringCompare(p.first.get(), k) < 0;
+    });
+}
+
+void delProperty(TR_STREAM* stream, PB_STRING* key) {
+    PB_ASSERT(stream);
+    PB_ASSERT(key);
+    std::string body;
+    bool sink = tr::sinkActive();
+    if (sink) {
+        body = ",\"key\":";
+        tr::jsonAppendString(body, key);
+    }
+    tr::Property dropped;
+    std::lock_guard guard(stream->state->mutex);
+    auto& properties = stream->state->properties;
+    auto it = findKey(properties, key);
+    if (it == properties.end() || !pbStringEquals(it->first.get(), key)) return;
+    dropped = std::move(*it);
+    properties.erase(it);
+    if (sink) emit(stream, "propertyDeleted", body);
+}
+
+void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
+    PB_ASSERT(stream);
+    PB_ASSERT(key);
+    if (!value) {
+        delProperty(stream, key);
+        return;
+    }
+    std::string body;
+    bool sink = tr::sinkActive();
+    if (sink) {
+        body = ",\"key\":";
+        tr::jsonAppendString(body, key);
+        tr::jsonAppendPropertyValue(body, value);
+    }
+    pb::Ref<TR_PROPERTY_VALUE> old;  // released after the lock
+    std::lock_guard guard(stream->state->mutex);
+    auto& properties = stream->state->properties;
+    auto it = findKey(properties, key);
+    if (it != properties.end() && pbStringEquals(it->first.get(), key)) {
+        old = std::exchange(it->second, pb::retain(value));
+    } else {
+        properties.emplace(it, pb::retain(key), pb::retain(value));
+    }
+    if (sink) emit(stream, "propertySet", body);
+}
+
+// Sets a property from a value object that the caller still owns.
+void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERTY_VALUE* value) {
+    auto hold = pb::adopt(value);
+    setProperty(stream, keyOf(key, keyLength).get(), value);
+}
+
+bool textWanted(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    return tr::sinkActive() || stream->state->readerCount.load(std::memory_order_acquire) > 0;
+}
+
+void text(TR_STREAM* stream, PB_STRING* line) {
+    std::string body;
+    bool sink = tr::sinkActive();
+    if (sink) {
+        body = ",\"value\":";
+        tr::jsonAppendString(body, line);
+    }
+    std::lock_guard guard(stream->state->mutex);
+    for (TR_TEXT_READER* reader : stream->state->readers) tr::textReaderDeliver(reader, line);
+    if (sink) emit(stream, "text", body);
+}
+
+// The link at index, read under the stream's lock.
+template <class F>
+auto withLink(TR_STREAM* stream, PB_INT index, F f) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    PB_ASSERT(index >= 0 && index < PB_INT(stream->state->links.size()));
+    return f(stream->state->links[size_t(index)]);
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
+    PB_ASSERT(name);
+    auto* s = reinterpret_cast<TR_STREAM*>(pb___ObjCreate(sizeof(TR_STREAM), &tr___sort_TR_STREAM));
+    s->id = lastStreamId.fetch_add(1, std::memory_order_relaxed) + 1;
+    s->name = pbStringRetain(name);
+    s->state = new tr::StreamState();
+    s->state->cell->stream = s;
+    s->state->sinkPrefix = "\"stream\":" + std::to_string(s->id) + ",\"name\":";
+    tr::jsonAppendString(s->state->sinkPrefix, name);
+    if (tr::sinkActive()) emit(s, "streamCreated");
+    return s;
+}
+
+extern "C" PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT length) {
+    PB_ASSERT(name);
+    auto n = pb::adopt(pbStringCreateFromCstr(name, length));
+    return trStreamCreate(n.get());
+}
+
+extern "C" PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
+    setProperty(stream, key, value);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                  TR_PROPERTY_VALUE* value) {
+    setProperty(stream, keyOf(key, keyLength).get(), value);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstrString(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                        PB_STRING* value) {
+    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateString(value) : nullptr);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstrBool(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                      PB_BOOL value) {
+    setAdopted(stream, key, keyLength, trPropertyValueCreateBool(value));
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstrInt(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                     PB_INT value) {
+    setAdopted(stream, key, keyLength, trPropertyValueCreateInt(value));
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstrStore(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                       PB_STORE* value) {
+    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateStore(value) : nullptr);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyCstrBuffer(TR_STREAM* stream, const char* key, PB_INT keyLength,
+                                                        PB_BUFFER* value) {
+    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateBuffer(value) : nullptr);
+}
+
+extern "C" PB_EXPORT void trStreamDelProperty(TR_STREAM* stream, PB_STRING* key) { delProperty(stream, key); }
+
+extern "C" PB_EXPORT void trStreamDelPropertyCstr(TR_STREAM* stream, const char* key, PB_INT keyLength) {
+    delProperty(stream, keyOf(key, keyLength).get());
+}
+
+extern "C" PB_EXPORT void trStreamText(TR_STREAM* stream, PB_STRING* line) {
+    PB_ASSERT(line);
+    if (textWanted(stream)) text(stream, line);
+}
+
+extern "C" PB_EXPORT void trStreamTextCstr(TR_STREAM* stream, const char* line, PB_INT length) {
+    PB_ASSERT(line);
+    if (!textWanted(stream)) return;
+    auto s = pb::adopt(pbStringCreateFromCstr(line, length));
+    text(stream, s.get());
+}
+
+extern "C" PB_EXPORT void trStreamTextFormatCstr(TR_STREAM* stream, const char* format, PB_INT length, ...) {
+    PB_ASSERT(format);
+    if (!textWanted(stream)) return;
+    va_list args;
+    va_start(args, length);
+    auto s = pb::adopt(pbStringCreateFromFormatCstrArgList(format, length, args));
+    va_end(args);
+    text(stream, s.get());
+}
+
+extern "C" PB_EXPORT void trStreamSetConfiguration(TR_STREAM* stream, PB_STORE* configuration) {
+    PB_ASSERT(stream);
+    std::string body;
+    bool sink = tr::sinkActive();
+    if (sink) {
+        body = ",\"value\":";
+        tr::jsonAppendStore(body, configuration);
+    }
+    pb::Ref<PB_STORE> old = pb::retain(configuration);
+    std::lock_guard guard(stream->state->mutex);
+    std::swap(old, stream->state->configuration);
+    if (sink) emit(stream, "configurationSet", body);
+}
+
+extern "C" PB_EXPORT void trStreamSetExplicitMark(TR_STREAM* stream, TR_MARK* mark) {
+    PB_ASSERT(stream);
+    pb::Ref<TR_MARK> old = pb::retain(mark);
+    std::lock_guard guard(stream->state->mutex);
+    std::swap(old, stream->state->mark);
+    if (tr::sinkActive()) emit(stream, "markSet", ",\"value\":" + (mark ? std::to_string(trMarkId(mark)) : "null"));
+}
+
+extern "C" PB_EXPORT PB_INT trStreamId(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    return stream->id;
+}
+
+extern "C" PB_EXPORT PB_STRING* trStreamName(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    return pbStringRetain(stream->name);
+}
+
+extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamProperty(TR_STREAM* stream, PB_STRING* key) {
+    PB_ASSERT(stream);
+    PB_ASSERT(key);
+    std::lock_guard guard(stream->state->mutex);
+    auto& properties = stream->state->properties;
+    auto it = findKey(properties, key);
+    if (it == properties.end() || !pbStringEquals(it->first.get(), key)) return nullptr;
+    return trPropertyValueRetain(it->second.get());
+}
+
+extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyCstr(TR_STREAM* stream, const char* key,
+                                                              PB_INT keyLength) {
+    return trStreamProperty(stream, keyOf(key, keyLength).get());
+}
+
+extern "C" PB_EXPORT PB_INT trStreamPropertiesCount(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    return PB_INT(stream->state->properties.size());
+}
+
+extern "C" PB_EXPORT PB_STRING* trStreamPropertyKeyAt(TR_STREAM* stream, PB_INT index) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
+    return pbStringRetain(stream->state->properties[size_t(index)].first.get());
+}
+
+extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyValueAt(TR_STREAM* stream, PB_INT index) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
+    return trPropertyValueRetain(stream->state->properties[size_t(index)].second.get());
+}
+
+extern "C" PB_EXPORT PB_STORE* trStreamConfiguration(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    return pb::Ref<PB_STORE>(stream->state->configuration).leak();
+}
+
+extern "C" PB_EXPORT TR_MARK* trStreamExplicitMark(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    return pb::Ref<TR_MARK>(stream->state->mark).leak();
+}
+
+extern "C" PB_EXPORT PB_INT trStreamLinksCount(TR_STREAM* stream) {
+    PB_ASSERT(stream);
+    std::lock_guard guard(stream->state->mutex);
+    return PB_INT(stream->state->links.size());
+}
+
+extern "C" PB_EXPORT TR_STREAM* trStreamLinkAt(TR_STREAM* stream, PB_INT index) {
+    return withLink(stream, index, [](const tr::Link& link) {
+        return link.strong ? trStreamRetain(link.strong.get()) : retainIfAlive(*link.weak);
+    });
+}
+
+extern "C" PB_EXPORT PB_INT trStreamLinkKindAt(TR_STREAM* stream, PB_INT index) {
+    return withLink(stream, index, [](const tr::Link& link) { return link.kind; });
+}
+
+extern "C" PB_EXPORT PB_STRING* trStreamLinkAnnotationAt(TR_STREAM* stream, PB_INT index) {
+    return withLink(stream, index, [](const tr::Link& link) { return pb::Ref<PB_STRING>(link.annotation).leak(); });
+}
+
+void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* annotation) {
+    std::string body;
+    bool sink = sinkActive();
+    if (sink) {
+        body = ",\"kind\":" + std::to_string(kind);
+        if (annotation) {
+            body += ",\"annotation\":";
+            jsonAppendString(body, annotation);
+        }
+        body += ",\"target\":" + std::to_string(to->id) + ",\"targetName\":";
+        jsonAppendString(body, to->name);
+    }
+    Link dropped;  // released after the locks
+    std::lock_guard graphGuard(linkGraphMutex);
+    Link link{kind, pb::retain(annotation), nullptr, nullptr};
+    if (reaches(to, from)) link.weak = to->state->cell;
+    else link.strong = pb::retain(to);
+    std::lock_guard guard(from->state->mutex);
+    auto& links = from->state->links;
+    links.push_back(std::move(link));
+    if (links.size() > TR_STREAM_LINKS_MAX) {
+        dropped = std::move(links.front());
+        links.pop_front();
+    }
+    if (sink) emit(from, "anchorCompleted", body);
+}
+
+void tr::streamAddReader(TR_STREAM* stream, TR_TEXT_READER* reader) {
+    std::lock_guard guard(stream->state->mutex);
+    stream->state->readers.push_back(reader);
+    stream->state->readerCount.store(int(stream->state->readers.size()), std::memory_order_release);
+}
+
+void tr::streamDelReader(TR_STREAM* stream, TR_TEXT_READER* reader) {
+    std::lock_guard guard(stream->state->mutex);
+    auto& readers = stream->state->readers;
+    readers.erase(std::remove(readers.begin(), readers.end(), reader), readers.end());
+    stream->state->readerCount.store(int(readers.size()), std::memory_order_release);
+}
