@@ -1,0 +1,148 @@
+// Paths and whole-file operations; atomic replacement of files.
+#include "pb/pb_path.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "pb/pb_random.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_store_encoding.h"
+#include "pb/pb_string.h"
+
+namespace {
+
+std::atomic<PB_INT> failNextWrites{0};
+
+std::string utf8(PB_STRING* s) {
+    PB_INT n = 0;
+    char* c = pbStringConvertToCstr(s, &n);
+    std::string out(c, size_t(n));
+    pb___MemFree(c);
+    return out;
+}
+
+bool writeAll(int fd, const uint8_t* p, PB_INT n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, size_t(n));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        p += w;
+        n -= PB_INT(w);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool syncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Claims one injected failure, if any are pending.
+bool injectedFailure() {
+    PB_INT n = failNextWrites.load();
+    while (n > 0) {
+        if (failNextWrites.compare_exchange_weak(n, n - 1)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT void pbPathAppendComponentFilename(PB_STRING** path, PB_STRING* filename) {
+    PB_ASSERT(path);
+    PB_ASSERT(*path);
+    PB_ASSERT(filename);
+    PB_INT n = pbStringLength(filename);
+    PB_ASSERT(n > 0 && pbStringFindChar( filename, 0, '/' ) < 0 && pbStringFindChar( filename, 0, 0 ) < 0);
+    PB_ASSERT(!pbStringEqualsCstr( filename, ".", -1 ) && !pbStringEqualsCstr( filename, "..", -1 ));
+    PB_INT len = pbStringLength(*path);
+    if (len > 0 && pbStringCharAt(*path, len - 1) != '/') pbStringAppendChar(path, '/');
+    pbStringAppend(path, filename);
+}
+
+extern "C" PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path) {
+    PB_ASSERT(path);
+    int fd = ::open(utf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    PB_BUFFER* buffer = pbBufferCreate();
+    uint8_t chunk[65536];
+    for (;;) {
+        ssize_t r = ::read(fd, chunk, sizeof chunk);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            pbBufferRelease(buffer);
+            buffer = nullptr;
+            break;
+        }
+        if (r == 0) break;
+        pbBufferAppendBytes(&buffer, chunk, PB_INT(r));
+    }
+    ::close(fd);
+    return buffer;
+}
+
+extern "C" PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header) {
+    if (header) *header = nullptr;
+    auto buffer = pb::adopt(pbPathFileReadBuffer(path));
+    if (!buffer) return nullptr;
+    return pbStoreTryDecode(buffer.get(), header);
+}
+
+extern "C" PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* buffer) {
+    PB_ASSERT(path);
+    PB_ASSERT(buffer);
+    std::string target = utf8(path);
+    std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(pbRandomNonNegativeIntRange(0, PB_INT_MAX));
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return PB_FALSE;
+    bool ok = writeAll(fd, pbBufferBacking(buffer), pbBufferLength(buffer)) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && !injectedFailure();
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return PB_FALSE;
+    }
+    // The rename is durable once the folder is synced; the new content is
+    // in place either way.
+    syncFolder(folderOf(target));
+    return PB_TRUE;
+}
+
+extern "C" PB_EXPORT PB_BOOL pbPathFileDelete(PB_STRING* path) {
+    PB_ASSERT(path);
+    std::string p = utf8(path);
+    return ::unlink(p.c_str()) == 0 || errno == ENOENT;
+}
+
+extern "C" PB_EXPORT PB_BOOL pbPathFileExists(PB_STRING* path) {
+    PB_ASSERT(path);
+    struct stat st;
+    return ::stat(utf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+extern "C" PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path) {
+    PB_ASSERT(path);
+    int fd = ::open(utf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    return pb___ByteSinkCreateWithFd(fd);
+}
+
+extern "C" PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count) {
+    PB_ASSERT(count >= 0);
+    failNextWrites.store(count);
+}

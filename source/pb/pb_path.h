@@ -1,0 +1,42 @@
+/* Paths and files. A path is a string naming a file or folder in the file
+ * system (UTF-8 on disk).
+ *
+ * pbPathFileWriteBuffer replaces a file atomically: it writes a temporary
+ * file in the same folder, syncs it, renames it over the target and syncs
+ * the folder, so a crash leaves either the old or the new content, never a
+ * torn file; when it fails the previous file is untouched. */
+#ifndef PB_PATH_H
+#define PB_PATH_H
+
+#include "pb/pb_buffer.h"
+#include "pb/pb_byte_sink.h"
+#include "pb/pb_store.h"
+#include "pb/pb_store_header.h"
+
+PB_BEGIN_DECLS
+
+/* Appends one file name component ("/" between). Precondition: filename is
+ * a single component: not empty, not "." or "..", without '/' or NUL. */
+PB_EXPORT void pbPathAppendComponentFilename(PB_STRING** path, PB_STRING* filename);
+
+/* The file's bytes, or NULL when it cannot be read. */
+PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path);
+/* The file decoded as an encoded store (pb_store_encoding.h), or NULL;
+ * *header (when header is not NULL) receives its header or NULL. */
+PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header);
+/* Replaces the file atomically with buffer; PB_FALSE on failure. */
+PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* buffer);
+/* Removes the file; PB_TRUE when it is gone afterwards. */
+PB_EXPORT PB_BOOL pbPathFileDelete(PB_STRING* path);
+PB_EXPORT PB_BOOL pbPathFileExists(PB_STRING* path);
+/* A sink that writes the file from its start (created or truncated), or
+ * NULL when it cannot be opened. */
+PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path);
+
+/* Makes the next count calls of pbPathFileWriteBuffer fail after writing
+ * their temporary file, as a full disk would (for tests of error paths). */
+PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count);
+
+PB_END_DECLS
+
+#endif

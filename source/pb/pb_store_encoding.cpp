@@ -1,0 +1,320 @@
+// The JSON byte form of stores: a deterministic emitter of our own and a
+// strict, bounded decoder that walks simdjson's parse straight into stores.
+#include "pb/pb_store_encoding.h"
+
+#define SIMDJSON_EXCEPTIONS 0
+#include <simdjson.h>
+
+#include <charconv>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "pb/pb_name.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_string.h"
+#include "pb/pb_utf8.hpp"
+
+namespace {
+
+constexpr std::string_view kHeaderKey = "vorlixStoreHeader";
+constexpr std::string_view kStoreKey = "store";
+
+// ---------------------------------------------------------------- emitter
+
+class Emitter {
+public:
+    std::string out;
+
+    // Writes a string with the escapes that RFC 8259 requires; code points
+    // that UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
+    void string(PB_STRING* s) {
+        const PB_CHAR* c = pbStringBacking(s);
+        PB_INT n = pbStringLength(s);
+        out.push_back('"');
+        PB_INT run = 0;  // start of the pending run of plain characters
+        for (PB_INT i = 0; i < n; ++i) {
+            PB_CHAR ch = c[i];
+            bool plain = ch >= 0x20 && ch != '"' && ch != '\\' && ch <= 0x10FFFF && !(ch >= 0xD800 && ch <= 0xDFFF);
+            if (plain) continue;
+            pb::utf8Encode(c + run, i - run, out);
+            run = i + 1;
+            escape(ch);
+        }
+        pb::utf8Encode(c + run, n - run, out);
+        out.push_back('"');
+    }
+
+    void ascii(std::string_view s) { out.append(s); }
+
+    void integer(PB_INT v) {
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, v);
+        out.append(buf, r.ptr);
+    }
+
+    void newline(int depth) {
+        out.push_back('\n');
+        out.append(size_t(depth) * 2, ' ');
+    }
+
+    // Writes a store as a JSON object or array, one entry per line.
+    void store(PB_STORE* s, int depth) {
+        bool array = pbStoreIsArray(s);
+        PB_INT n = pbStoreLength(s);
+        out.push_back(array ? '[' : '{');
+        for (PB_INT i = 0; i < n; ++i) {
+            if (i) out.push_back(',');
+            newline(depth + 1);
+            if (!array) {
+                auto key = pb::adopt(pbStoreAddressAt(s, i));
+                string(key.get());
+                out.push_back(':');
+            }
+            value(s, i, depth + 1);
+        }
+        if (n) newline(depth);
+        out.push_back(array ? ']' : '}');
+    }
+
+private:
+    void escape(PB_CHAR ch) {
+        switch (ch) {
+        case '"': out.append("\\\""); return;
+        case '\\': out.append("\\\\"); return;
+        case '\b': out.append("\\b"); return;
+        case '\f': out.append("\\f"); return;
+        case '\n': out.append("\\n"); return;
+        case '\r': out.append("\\r"); return;
+        case '\t': out.append("\\t"); return;
+        default: break;
+        }
+        if (ch < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            char buf[6] = {'\\', 'u', '0', '0', hex[ch >> 4], hex[ch & 15]};
+            out.append(buf, 6);
+        } else {
+            out.append("\xEF\xBF\xBD");  // U+FFFD
+        }
+    }
+
+    void value(PB_STORE* s, PB_INT i, int depth) {
+        switch (pbStoreTypeAt(s, i)) {
+        case PB_STORE_TYPE_STRING: {
+            auto v = pb::adopt(pbStoreValueAt(s, i));
+            string(v.get());
+            break;
+        }
+        case PB_STORE_TYPE_INT: {
+            PB_INT v = 0;
+            pbStoreValueIntAt(s, i, &v);
+            integer(v);
+            break;
+        }
+        case PB_STORE_TYPE_BOOL: {
+            PB_BOOL v = 0;
+            pbStoreValueBoolAt(s, i, &v);
+            ascii(v ? "true" : "false");
+            break;
+        }
+        default: {
+            auto v = pb::adopt(pbStoreStoreAt(s, i));
+            store(v.get(), depth);
+            break;
+        }
+        }
+    }
+};
+
+// A headerless map store whose first key is the header key must be wrapped,
+// or it would read back as a wrapper.
+bool needsWrapper(PB_STORE* store) {
+    if (pbStoreIsArray(store) || pbStoreLength(store) == 0) return false;
+    auto first = pb::adopt(pbStoreAddressAt(store, 0));
+    return pbStringEqualsCstr(first.get(), kHeaderKey.data(), PB_INT(kHeaderKey.size()));
+}
+
+// ---------------------------------------------------------------- decoder
+
+using simdjson::dom::element;
+using simdjson::dom::element_type;
+
+// Builds stores from a parsed document; any deviation from the store form
+// makes the whole decode fail.
+class Builder {
+public:
+    // The store for a JSON object or array, or NULL.
+    PB_STORE* store(element e, int depth) {
+        if (depth > PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
+        if (e.type() == element_type::ARRAY) return array(e, depth);
+        if (e.type() != element_type::OBJECT) return nullptr;
+        simdjson::dom::object object;
+        if (e.get_object().get(object) != simdjson::SUCCESS) return nullptr;
+        pb::Ref<PB_STORE> s = pb::adopt(pbStoreCreate());
+        for (auto field : object) {
+            std::string_view key = field.key;
+            if (!pbStoreAddressOkCstr(key.data(), PB_INT(key.size()))) return nullptr;
+            if (pbStoreHasAddressCstr(s.get(), key.data(), PB_INT(key.size()))) return nullptr;
+            if (!set(s, key, field.value, depth)) return nullptr;
+        }
+        return s.leak();
+    }
+
+private:
+    PB_STORE* array(element e, int depth) {
+        simdjson::dom::array items;
+        if (e.get_array().get(items) != simdjson::SUCCESS) return nullptr;
+        pb::Ref<PB_STORE> s = pb::adopt(pbStoreCreateArray());
+        for (element item : items) {
+            switch (item.type()) {
+            case element_type::STRING: {
+                std::string_view v = item.get_string().value_unsafe();
+                pbStoreAppendValueCstr(s.out(), v.data(), PB_INT(v.size()));
+                break;
+            }
+            case element_type::INT64: pbStoreAppendValueInt(s.out(), item.get_int64().value_unsafe()); break;
+            case element_type::BOOL: pbStoreAppendValueBool(s.out(), item.get_bool().value_unsafe()); break;
+            case element_type::OBJECT:
+            case element_type::ARRAY: {
+                auto sub = pb::adopt(store(item, depth + 1));
+                if (!sub) return nullptr;
+                pbStoreAppendStore(s.out(), sub.get());
+                break;
+            }
+            default: return nullptr;  // null, fractions, integers beyond 64 bits
+            }
+        }
+        return s.leak();
+    }
+
+    bool set(pb::Ref<PB_STORE>& s, std::string_view key, element value, int depth) {
+        const char* k = key.data();
+        auto n = PB_INT(key.size());
+        switch (value.type()) {
+        case element_type::STRING: {
+            std::string_view v = value.get_string().value_unsafe();
+            auto str = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+            pbStoreSetValueCstr(s.out(), k, n, str.get());
+            return true;
+        }
+        case element_type::INT64: pbStoreSetValueIntCstr(s.out(), k, n, value.get_int64().value_unsafe()); return true;
+        case element_type::BOOL: pbStoreSetValueBoolCstr(s.out(), k, n, value.get_bool().value_unsafe()); return true;
+        case element_type::OBJECT:
+        case element_type::ARRAY: {
+            auto sub = pb::adopt(store(value, depth + 1));
+            if (!sub) return false;
+            pbStoreSetStoreCstr(s.out(), k, n, sub.get());
+            return true;
+        }
+        default: return false;
+        }
+    }
+};
+
+// Reads the wrapper {"vorlixStoreHeader":{...},"store":...}. Returns false
+// when the document is a wrapper that is malformed.
+bool readWrapper(simdjson::dom::object top, PB_STORE** store, PB_STORE_HEADER** header) {
+    if (top.size() != 2) return false;
+    auto it = top.begin();
+    element headerElement = it.value();
+    ++it;
+    if (it.key() != kStoreKey) return false;
+    element body = it.value();
+    if (headerElement.type() != element_type::OBJECT) return false;
+    simdjson::dom::object headerObject;
+    if (headerElement.get_object().get(headerObject) != simdjson::SUCCESS) return false;
+    pb::Ref<PB_STORE_HEADER> h;
+    if (headerObject.size() == 1) {
+        auto field = *headerObject.begin();
+        if (field.key != "type" || field.value.type() != element_type::STRING) return false;
+        std::string_view type = field.value.get_string().value_unsafe();
+        if (!pbNameUpperCaseOkCstr(type.data(), PB_INT(type.size()), PB_TRUE)) return false;
+        h = pb::adopt(pbStoreHeaderCreateCstr(type.data(), PB_INT(type.size())));
+    } else if (headerObject.size() != 0) {
+        return false;
+    }
+    PB_STORE* s = Builder().store(body, 0);
+    if (!s) return false;
+    // A headerless wrapper holds only what needs it; anything else is not
+    // what the emitter writes.
+    if (!h && !needsWrapper(s)) {
+        pbStoreRelease(s);
+        return false;
+    }
+    *store = s;
+    *header = h.leak();
+    return true;
+}
+
+simdjson::dom::parser& threadParser() {
+    thread_local simdjson::dom::parser parser;
+    return parser;
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* header) {
+    PB_ASSERT(store);
+    Emitter e;
+    if (header || needsWrapper(store)) {
+        e.ascii("{");
+        e.newline(1);
+        e.ascii("\"vorlixStoreHeader\":");
+        if (header) {
+            auto type = pb::adopt(pbStoreHeaderType(header));
+            e.ascii("{\"type\":");
+            e.string(type.get());
+            e.ascii("}");
+        } else {
+            e.ascii("{}");
+        }
+        e.ascii(",");
+        e.newline(1);
+        e.ascii("\"store\":");
+        e.store(store, 1);
+        e.newline(0);
+        e.ascii("}");
+    } else {
+        e.store(store, 0);
+    }
+    e.out.push_back('\n');
+    return pbBufferCreateFromBytes(e.out.data(), PB_INT(e.out.size()));
+}
+
+extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT length, PB_STORE_HEADER** header) {
+    PB_ASSERT(bytes || length == 0);
+    PB_ASSERT(length >= 0);
+    if (header) *header = nullptr;
+    if (length == 0 || length > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
+
+    // Large documents get a parser of their own, so that a thread does not
+    // keep their buffers for the rest of its life.
+    constexpr PB_INT kReuseLimit = 1 << 20;
+    simdjson::dom::parser local;
+    simdjson::dom::parser& parser = length <= kReuseLimit ? threadParser() : local;
+    if (parser.max_depth() != PB_STORE_ENCODING_MAX_DEPTH + 3 &&
+        parser.allocate(kReuseLimit, PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
+        return nullptr;
+    element root;
+    if (parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), true).get(root) != simdjson::SUCCESS)
+        return nullptr;
+
+    if (root.type() == element_type::OBJECT) {
+        simdjson::dom::object top;
+        if (root.get_object().get(top) != simdjson::SUCCESS) return nullptr;
+        if (top.begin() != top.end() && top.begin().key() == kHeaderKey) {
+            PB_STORE* store = nullptr;
+            PB_STORE_HEADER* h = nullptr;
+            if (!readWrapper(top, &store, &h)) return nullptr;
+            if (header) *header = h;
+            else if (h) pbStoreHeaderRelease(h);
+            return store;
+        }
+    }
+    return Builder().store(root, 0);
+}
+
+extern "C" PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEADER** header) {
+    PB_ASSERT(buffer);
+    return pbStoreTryDecodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), header);
+}

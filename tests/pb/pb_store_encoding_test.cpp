@@ -1,0 +1,168 @@
+// The JSON form of stores: byte-exact round trips of random stores, the
+// header wrapper, and rejection of everything that is not a store.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "pb/pb.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_store.h"
+#include "pb/pb_store_encoding.h"
+#include "support/live_objects.hpp"
+
+namespace {
+
+using pb::adopt;
+using Store = pb::Ref<PB_STORE>;
+
+std::string bytes(PB_BUFFER* b) {
+    return std::string(reinterpret_cast<const char*>(pbBufferBacking(b)), size_t(pbBufferLength(b)));
+}
+
+std::string encode(PB_STORE* s, PB_STORE_HEADER* h = nullptr) {
+    auto b = adopt(pbStoreEncode(s, h));
+    return bytes(b.get());
+}
+
+Store decode(const std::string& text, pb::Ref<PB_STORE_HEADER>* header = nullptr) {
+    PB_STORE_HEADER* h = nullptr;
+    Store s = adopt(pbStoreTryDecodeBytes(text.data(), PB_INT(text.size()), &h));
+    auto hr = adopt(h);
+    if (header) *header = hr;
+    return s;
+}
+
+// Random text over a few alphabets, with characters that need escapes.
+pb::Ref<PB_STRING> randomText(std::mt19937& rng, bool key) {
+    static const PB_CHAR pool[] = {'a', 'b', 'Z', '0', ' ', '"', '\\', '/', 0xE9, 0x20AC, 0x1F600, 0x7F};
+    static const PB_CHAR controls[] = {0, '\n', '\t', 0x1F, 0x85};
+    std::vector<PB_CHAR> chars(size_t(rng() % 8) + (key ? 1 : 0));
+    // Keys never hold control characters (DEL, the last of the pool, is one).
+    for (auto& c : chars) c = (!key && rng() % 8 == 0) ? controls[rng() % 5] : pool[rng() % (key ? 11 : 12)];
+    return adopt(pbStringCreateFromChars(chars.data(), PB_INT(chars.size())));
+}
+
+Store randomStore(std::mt19937& rng, int depth, bool array) {
+    Store s = adopt(array ? pbStoreCreateArray() : pbStoreCreate());
+    int n = int(rng() % (depth == 0 ? 40 : 8));
+    for (int i = 0; i < n; ++i) {
+        int kind = int(rng() % (depth < 4 ? 5 : 3));
+        auto key = randomText(rng, true);
+        auto text = randomText(rng, false);
+        PB_INT number = PB_INT(rng()) * (rng() % 2 ? 1 : -1) * PB_INT(rng() % 3 == 0 ? 1 : 4294967296LL);
+        if (array) {
+            if (kind == 0) pbStoreAppendValue(s.out(), text.get());
+            else if (kind == 1) pbStoreAppendValueInt(s.out(), number);
+            else if (kind == 2) pbStoreAppendValueBool(s.out(), rng() % 2);
+            else pbStoreAppendStore(s.out(), randomStore(rng, depth + 1, kind == 4).get());
+        } else {
+            if (kind == 0) pbStoreSetValue(s.out(), key.get(), text.get());
+            else if (kind == 1) pbStoreSetValueInt(s.out(), key.get(), number);
+            else if (kind == 2) pbStoreSetValueBool(s.out(), key.get(), rng() % 2);
+            else pbStoreSetStore(s.out(), key.get(), randomStore(rng, depth + 1, kind == 4).get());
+        }
+    }
+    return s;
+}
+
+TEST(PbStoreEncoding, RandomStoresRoundTripByteExactly) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::mt19937 rng(20261205);
+    auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
+    for (int round = 0; round < 300; ++round) {
+        Store s = randomStore(rng, 0, round % 10 == 0);
+        PB_STORE_HEADER* h = round % 2 ? header.get() : nullptr;
+        std::string first = encode(s.get(), h);
+        pb::Ref<PB_STORE_HEADER> got;
+        Store back = decode(first, &got);
+        ASSERT_TRUE(back) << first;
+        EXPECT_TRUE(pbStoreEquals(back.get(), s.get())) << first;
+        EXPECT_EQ(bool(got), h != nullptr);
+        EXPECT_EQ(encode(back.get(), got.get()), first);
+    }
+}
+
+TEST(PbStoreEncoding, WritesReadableJson) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    Store s = adopt(pbStoreCreate());
+    pbStoreSetValueIntCstr(s.out(), "b", -1, -9223372036854775807LL - 1);
+    pbStoreSetValueCstr(s.out(), "a", -1, adopt(pbStringCreateFromCstr("x\"\n\x01\xC3\xA9", -1)).get());
+    Store arr = adopt(pbStoreCreateArray());
+    pbStoreAppendValueBool(arr.out(), PB_TRUE);
+    pbStoreSetStoreCstr(s.out(), "c", -1, arr.get());
+    pbStoreSetStoreCstr(s.out(), "d", -1, adopt(pbStoreCreate()).get());
+    EXPECT_EQ(encode(s.get()),
+              "{\n  \"a\":\"x\\\"\\n\\u0001\xC3\xA9\",\n  \"b\":-9223372036854775808,\n"
+              "  \"c\":[\n    true\n  ],\n  \"d\":{}\n}\n");
+    auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
+    EXPECT_EQ(encode(arr.get(), header.get()),
+              "{\n  \"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\n  \"store\":[\n    true\n  ]\n}\n");
+}
+
+TEST(PbStoreEncoding, HeaderAndHeaderlessStoresAreNeverConfused) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    // A headerless store that looks like a wrapper.
+    Store tricky = adopt(pbStoreCreate());
+    Store inner = adopt(pbStoreCreate());
+    pbStoreSetValueCstr(inner.out(), "type", -1, adopt(pbStringCreateFromCstr("CS_CONFIG", -1)).get());
+    pbStoreSetStoreCstr(tricky.out(), "vorlixStoreHeader", -1, inner.get());
+    pbStoreSetStoreCstr(tricky.out(), "zzz", -1, adopt(pbStoreCreate()).get());
+    pb::Ref<PB_STORE_HEADER> h;
+    Store back = decode(encode(tricky.get()), &h);
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(h);
+    EXPECT_TRUE(pbStoreEquals(back.get(), tricky.get()));
+
+    // A stored header type comes back; keys may arrive out of order.
+    Store plain = decode("{\"b\":1,\"a\":true}", &h);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(h);
+    EXPECT_EQ(encode(plain.get()), "{\n  \"a\":true,\n  \"b\":1\n}\n");
+    Store typed = decode("{\"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\"store\":{}}", &h);
+    ASSERT_TRUE(typed && h);
+    EXPECT_TRUE(pbStoreHeaderIsTypeCstr(h.get(), "CS_CONFIG", -1));
+}
+
+TEST(PbStoreEncoding, RejectsWhatIsNotAStore) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const char* bad[] = {
+        "", "   ", "1", "\"text\"", "true", "null", "{", "{\"a\":1", "{\"a\":1,}", "{\"a\":null}",
+        "{\"a\":1.5}", "{\"a\":1e3}", "{\"a\":18446744073709551615}", "{\"a\":9223372036854775808}",
+        "{\"a\":1,\"a\":2}", "{\"\":1}", "{\"a\\u0000\":1}", "[null]", "[1.0]", "{\"a\":\"\xFF\"}",
+        "{} {}", "{\"a\":1}x",
+        // Wrappers: wrong header shapes, wrong order, extra keys, unneeded
+        // headerless wrapper, invalid type name.
+        "{\"vorlixStoreHeader\":{\"type\":\"cs\"},\"store\":{}}",
+        "{\"vorlixStoreHeader\":{\"type\":1},\"store\":{}}",
+        "{\"vorlixStoreHeader\":{\"kind\":\"X\"},\"store\":{}}",
+        "{\"vorlixStoreHeader\":\"X\",\"store\":{}}",
+        "{\"vorlixStoreHeader\":{\"type\":\"X\"},\"store\":1}",
+        "{\"vorlixStoreHeader\":{\"type\":\"X\"}}",
+        "{\"vorlixStoreHeader\":{\"type\":\"X\"},\"store\":{},\"more\":1}",
+        "{\"vorlixStoreHeader\":{},\"store\":{\"a\":1}}",
+    };
+    for (const char* text : bad) EXPECT_FALSE(decode(text)) << text;
+
+    // Truncations of a valid document never decode and never crash.
+    std::mt19937 rng(7);
+    auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
+    std::string doc = encode(randomStore(rng, 0, false).get(), header.get());
+    for (size_t cut = 0; cut + 2 < doc.size(); ++cut) EXPECT_FALSE(decode(doc.substr(0, cut))) << cut;
+}
+
+TEST(PbStoreEncoding, NestingIsBounded) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    auto nested = [](int levels) {
+        std::string s;
+        for (int i = 0; i < levels; ++i) s += "{\"a\":";
+        s += "1";
+        for (int i = 0; i < levels; ++i) s += "}";
+        return s;
+    };
+    EXPECT_TRUE(decode(nested(PB_STORE_ENCODING_MAX_DEPTH + 1)));
+    EXPECT_FALSE(decode(nested(PB_STORE_ENCODING_MAX_DEPTH + 2)));
+    EXPECT_FALSE(decode(std::string(100000, '[') + std::string(100000, ']')));
+}
+
+}  // namespace
