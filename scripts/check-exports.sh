@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Checks the dynamic symbol table of a library: every name listed in the
+# expected file is exported, and every exported name begins with the prefix.
+# Usage: check-exports.sh LIBRARY PREFIX EXPECTED_FILE
+set -euo pipefail
+lib=$1 prefix=$2 expected=$3
+exported=$(nm -D --defined-only "$lib" | awk '{print $3}' | sort -u)
+status=0
+stray=$(grep -v "^${prefix}" <<<"$exported" || true)
+if [ -n "$stray" ]; then
+  echo "exported without the prefix '${prefix}':"; echo "$stray" | sed 's/^/  /'; status=1
+fi
+missing=$(grep -v '^#' "$expected" | grep -v '^$' | sort -u | comm -23 - <(echo "$exported"))
+if [ -n "$missing" ]; then
+  echo "not exported:"; echo "$missing" | sed 's/^/  /'; status=1
+fi
+count=$(grep -cv '^#\|^$' "$expected")
+[ $status -eq 0 ] && echo "1 passed, 0 failed ($count names checked)"
+exit $status
