@@ -10,6 +10,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pb/pb.h"
@@ -181,6 +182,27 @@ TEST(TrSink, FlushesOnRequestAndWritesNothingWhileClosed) {
     EXPECT_EQ(Event(lines[0]).str("value") + Event(lines[1]).str("value"), "duringagain");
     EXPECT_FALSE(trSinkOpenFileCstr("/nonexistent-dir/trace.jsonl", -1));
     EXPECT_FALSE(trSinkActive());
+    std::remove(path.c_str());
+}
+
+// Lines written from several threads never interleave.
+TEST(TrSink, LinesFromManyThreadsStayWhole) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::string path = tempPath("threads");
+    std::remove(path.c_str());
+    ASSERT_TRUE(trSinkOpenFileCstr(path.c_str(), -1));
+    auto s = adopt(trStreamCreateCstr("shared", -1));
+    std::vector<std::thread> threads;
+    for (int n = 0; n < 4; ++n) {
+        threads.emplace_back([&s, n] {
+            for (int i = 0; i < 100; ++i) trStreamTextFormatCstr(s.get(), "thread %i line %i", -1, PB_INT(n), PB_INT(i));
+        });
+    }
+    for (auto& t : threads) t.join();
+    trSinkClose();
+    auto lines = fileLines(path);
+    ASSERT_EQ(lines.size(), 401u);
+    for (size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(Event(lines[i]).str("event"), "text");
     std::remove(path.c_str());
 }
 
