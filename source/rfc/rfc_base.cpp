@@ -1,34 +1,38 @@
 // Base16, base32 and base64 encoding and strict decoding of byte buffers.
 #include "rfc/rfc_base.h"
 
+#include <string>
 #include <vector>
 
 namespace {
 
 // One alphabet: each character carries 'bits' bits, and a group of
 // 'groupChars' characters carries a whole number of bytes (padded with '='
-// when the group is the last and incomplete).
+// when the group is the last and incomplete). 'values' maps an ASCII
+// character to its value, or -1 when it is not in the alphabet.
 struct Alphabet {
     const char* chars;
     int bits;
     int groupChars;
+    int8_t values[128];
 };
 
-const Alphabet alphabets[] = {
-    {"0123456789ABCDEF", 4, 2},
-    {"ABCDEFGHIJKLMNOPQRSTUVWXYZ234567", 5, 8},
-    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", 6, 4},
+constexpr Alphabet makeAlphabet(const char* chars, int bits, int groupChars) {
+    Alphabet a{chars, bits, groupChars, {}};
+    for (auto& v : a.values) v = -1;
+    for (int i = 0; i < (1 << bits); ++i) a.values[int(chars[i])] = int8_t(i);
+    return a;
+}
+
+constexpr Alphabet alphabets[] = {
+    makeAlphabet("0123456789ABCDEF", 4, 2),
+    makeAlphabet("ABCDEFGHIJKLMNOPQRSTUVWXYZ234567", 5, 8),
+    makeAlphabet("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", 6, 4),
 };
 
 const Alphabet& alphabetOf(PB_INT selector) { return alphabets[selector - RFC_BASE_16]; }
 
-// The value of ch in the alphabet, or -1.
-int valueOf(const Alphabet& a, PB_CHAR ch) {
-    if (ch >= 128) return -1;
-    for (int i = 0; i < (1 << a.bits); ++i)
-        if (PB_CHAR(a.chars[i]) == ch) return i;
-    return -1;
-}
+int valueOf(const Alphabet& a, PB_CHAR ch) { return ch < 128 ? a.values[ch] : -1; }
 
 }  // namespace
 
@@ -40,7 +44,7 @@ extern "C" PB_EXPORT PB_STRING* rfcBaseEncodeToString(PB_BUFFER* buffer, PB_INT 
     const Alphabet& a = alphabetOf(selector);
     const uint8_t* bytes = pbBufferBacking(buffer);
     PB_INT length = pbBufferLength(buffer);
-    std::vector<PB_CHAR> out;
+    std::string out;  // ASCII only
     out.reserve(size_t((length * 8 + a.bits - 1) / a.bits + a.groupChars));
     uint32_t acc = 0;
     int have = 0;
@@ -50,12 +54,12 @@ extern "C" PB_EXPORT PB_STRING* rfcBaseEncodeToString(PB_BUFFER* buffer, PB_INT 
         have += 8;
         while (have >= a.bits) {
             have -= a.bits;
-            out.push_back(PB_CHAR(a.chars[(acc >> have) & mask]));
+            out.push_back(a.chars[(acc >> have) & mask]);
         }
     }
-    if (have > 0) out.push_back(PB_CHAR(a.chars[(acc << (a.bits - have)) & mask]));
+    if (have > 0) out.push_back(a.chars[(acc << (a.bits - have)) & mask]);
     while (out.size() % size_t(a.groupChars)) out.push_back('=');
-    return pbStringCreateFromChars(out.data(), PB_INT(out.size()));
+    return pbStringCreateFromCstr(out.data(), PB_INT(out.size()));
 }
 
 extern "C" PB_EXPORT PB_BUFFER* rfcBaseTryDecodeString(PB_STRING* text, PB_INT selector) {
@@ -79,26 +83,21 @@ extern "C" PB_EXPORT PB_BUFFER* rfcBaseTryDecodeString(PB_STRING* text, PB_INT s
         if (k == 0 || (8 * k + a.bits - 1) / a.bits != r) return nullptr;
     }
 
-    PB_BUFFER* out = pbBufferCreate();
+    std::vector<uint8_t> out;
+    out.reserve(size_t(dataChars * a.bits / 8));
     uint32_t acc = 0;
     int have = 0;
     for (PB_INT i = 0; i < dataChars; ++i) {
         int v = valueOf(a, chars[i]);
-        if (v < 0) {
-            pbBufferRelease(out);
-            return nullptr;
-        }
+        if (v < 0) return nullptr;
         acc = (acc << a.bits) | uint32_t(v);
         have += a.bits;
         if (have >= 8) {
             have -= 8;
-            pbBufferAppendByte(&out, uint8_t(acc >> have));
+            out.push_back(uint8_t(acc >> have));
         }
     }
     // The bits below the last whole byte are padding and must be zero.
-    if (have > 0 && (acc & ((1u << have) - 1)) != 0) {
-        pbBufferRelease(out);
-        return nullptr;
-    }
-    return out;
+    if (have > 0 && (acc & ((1u << have) - 1)) != 0) return nullptr;
+    return pbBufferCreateFromBytes(out.data(), PB_INT(out.size()));
 }
