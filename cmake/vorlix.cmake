@@ -6,7 +6,12 @@ function(vorlix_library name dir prefix)
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/source")
   set(map "${CMAKE_BINARY_DIR}/${name}.map")
   file(WRITE "${map}" "{ global: ${prefix}*; local: *; };\n")
-  target_link_options(${name} PRIVATE "-Wl,--version-script=${map}" "-Wl,--no-undefined")
+  target_link_options(${name} PRIVATE "-Wl,--version-script=${map}")
+  # Sanitizer runtimes come from the executable under clang, so libraries
+  # may only insist on resolving every symbol in plain builds.
+  if(NOT VORLIX_SANITIZE)
+    target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  endif()
   set_target_properties(${name} PROPERTIES LINK_DEPENDS "${map}")
   if(ARGN)
     target_link_libraries(${name} PUBLIC ${ARGN})
