@@ -1,0 +1,472 @@
+// The persistent ordered sequence under vectors, dictionaries and stores.
+//
+// pb::PSeq<E> is a B+-tree of reference-counted nodes. Leaves hold up to
+// kFanout elements; inner nodes hold up to kFanout children together with
+// each child's element count (for positional access) and a pointer to the
+// child's first element (for ordered search). Copying a PSeq shares the
+// whole tree in O(1); changing a tree whose nodes another holder shares
+// copies only the nodes on the path from the root to the changed leaf (plus
+// at most one sibling per level when nodes split, merge or rebalance), so a
+// change costs O(log n) however large the sequence is.
+//
+// A node is changed in place only when the tree that is being changed is
+// its sole holder (reference count 1, reached through sole-held parents);
+// otherwise it is copied first. So a tree may be read by many threads at
+// once, and one holder may change its own PSeq while others read theirs.
+// Node reference counts are atomic for that reason.
+//
+// E is the element type. It must be default-constructible (an empty
+// element that holds nothing), copyable (a copy takes its own references,
+// e.g. through pb::Ref) and movable; its destructor drops what it holds.
+// Elements of a node that is freed are destroyed, so objects held by
+// elements go away with the last tree that refers to them.
+//
+// Ordered use: the containers keep elements ordered by a key of their own
+// and find them with lowerBound( cmp ), where cmp( element ) compares the
+// element with the sought key (<0: element before the key, 0: equal, >0:
+// after). The tree does not know the order; inserting at the position that
+// lowerBound gives keeps it.
+//
+// Invariants: the root is NULL for an empty sequence; every other node is
+// non-empty; an inner node other than the root has at least kFanout/2
+// children; leaves are at least half full except leaves made by appending
+// at the end of the sequence (they fill up before they split again).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "pb/pb_obj.h"
+
+namespace pb {
+
+template <class E>
+class PSeq {
+public:
+    static constexpr int kFanout = 32;
+    static constexpr int kMin = kFanout / 2;
+    static constexpr int kMaxDepth = 24;  // fanout >= 16 below the root: far beyond 2^63 elements
+
+private:
+    struct Node {
+        explicit Node(bool isLeaf) : leaf(isLeaf) {}
+        std::atomic<int32_t> refs{1};  // holders: trees and parent nodes
+        int32_t count = 0;             // elements (leaf) or children (inner) in use
+        bool leaf;                     // set once at creation
+        PB_INT size = 0;               // elements in the subtree
+    };
+    // One child of an inner node: the child, its element count and its first element.
+    struct Slot {
+        Node* child = nullptr;
+        PB_INT size = 0;
+        const E* first = nullptr;
+    };
+    // A leaf (T = E) or an inner node (T = Slot); slots count..kFanout-1 are empty.
+    template <class T>
+    struct Body : Node {
+        explicit Body(bool isLeaf) : Node(isLeaf) {}
+        T at[kFanout];
+    };
+    using Leaf = Body<E>;
+    using Inner = Body<Slot>;
+
+public:
+    PSeq() = default;
+    PSeq(const PSeq& other) : root_(other.root_) { if (root_) retainNode(root_); }
+    PSeq(PSeq&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
+    ~PSeq() { clear(); }
+    PSeq& operator=(const PSeq& other) {
+        PSeq copy(other);
+        std::swap(root_, copy.root_);
+        return *this;
+    }
+    PSeq& operator=(PSeq&& other) noexcept {
+        PSeq moved(std::move(other));
+        std::swap(root_, moved.root_);
+        return *this;
+    }
+
+    PB_INT size() const { return root_ ? root_->size : 0; }
+    bool empty() const { return !root_; }
+    // True when both sequences are the same tree (and so hold equal elements).
+    bool sharesRootWith(const PSeq& other) const { return root_ == other.root_; }
+
+    void clear() {
+        if (Node* r = std::exchange(root_, nullptr)) releaseNode(r);
+    }
+
+    // The element at pos. The caller has checked 0 <= pos < size().
+    const E& at(PB_INT pos) const {
+        const Node* n = root_;
+        while (!n->leaf) {
+            const Inner* in = asInner(n);
+            int c = childFor(in, pos, false);
+            n = in->at[c].child;
+        }
+        return asLeaf(n)->at[pos];
+    }
+
+    // The first position whose element does not order before the key that
+    // cmp compares with (size() when there is none). *found (when not NULL)
+    // receives that element, or NULL at the end. O(log n) comparisons.
+    template <class F>
+    PB_INT lowerBound(F&& cmp, const E** found = nullptr) const {
+        const E* next = nullptr;  // first element after the current subtree
+        PB_INT base = 0;
+        const Node* n = root_;
+        if (!n) {
+            if (found) *found = nullptr;
+            return 0;
+        }
+        while (!n->leaf) {
+            const Inner* in = asInner(n);
+            int lo = 0, hi = in->count;
+            while (lo < hi) {
+                int mid = (lo + hi) / 2;
+                if (cmp(*in->at[mid].first) < 0) lo = mid + 1;
+                else hi = mid;
+            }
+            if (lo == 0) {  // the whole subtree is at or after the key
+                if (found) *found = in->at[0].first;
+                return base;
+            }
+            int c = lo - 1;
+            for (int k = 0; k < c; ++k) base += in->at[k].size;
+            if (c + 1 < in->count) next = in->at[c + 1].first;
+            n = in->at[c].child;
+        }
+        const Leaf* leaf = asLeaf(n);
+        int lo = 0, hi = leaf->count;
+        while (lo < hi) {
+            int mid = (lo + hi) / 2;
+            if (cmp(leaf->at[mid]) < 0) lo = mid + 1;
+            else hi = mid;
+        }
+        if (found) *found = lo < leaf->count ? &leaf->at[lo] : next;
+        return base + lo;
+    }
+
+    // Inserts value before position pos (0 <= pos <= size(), checked by the caller).
+    void insert(PB_INT pos, E value) {
+        if (!root_) {
+            Leaf* leaf = newBody<E>(true);
+            leaf->at[0] = std::move(value);
+            leaf->count = 1;
+            leaf->size = 1;
+            root_ = leaf;
+            return;
+        }
+        bool atEnd = pos == root_->size;
+        own(root_);
+        if (Node* right = insertInto(root_, pos, std::move(value), atEnd)) {
+            Inner* top = newBody<Slot>(false);
+            top->at[0] = slotOf(root_);
+            top->at[1] = slotOf(right);
+            top->count = 2;
+            top->size = root_->size + right->size;
+            root_ = top;
+        }
+    }
+
+    void append(E value) { insert(size(), std::move(value)); }
+
+    // Replaces the element at pos (0 <= pos < size(), checked by the caller).
+    void replace(PB_INT pos, E value) {
+        own(root_);
+        replaceIn(root_, pos, std::move(value));
+    }
+
+    // Removes the element at pos (0 <= pos < size(), checked by the caller).
+    void erase(PB_INT pos) {
+        own(root_);
+        eraseFrom(root_, pos);
+        // A root left with one child hands over to it; an empty leaf root goes.
+        while (!root_->leaf && root_->count == 1) {
+            Node* child = asInner(root_)->at[0].child;
+            retainNode(child);
+            releaseNode(root_);
+            root_ = child;
+        }
+        if (root_->count == 0) clear();
+    }
+
+    // Calls fn( element ) for every element in order.
+    template <class F>
+    void forEach(F&& fn) const {
+        if (root_) forEachIn(root_, fn);
+    }
+
+    // Steps through the elements in order: for (Cursor c(seq); !c.done(); c.next()) use(*c);
+    class Cursor {
+    public:
+        explicit Cursor(const PSeq& seq) {
+            if (seq.root_) descend(seq.root_);
+        }
+        bool done() const { return depth_ == 0; }
+        const E& operator*() const { return asLeaf(path_[depth_ - 1])->at[index_[depth_ - 1]]; }
+        void next() {
+            while (depth_ > 0) {
+                int d = depth_ - 1;
+                if (++index_[d] < path_[d]->count) {
+                    if (!path_[d]->leaf) descend(asInner(path_[d])->at[index_[d]].child);
+                    return;
+                }
+                --depth_;
+            }
+        }
+
+    private:
+        // Pushes n and its leftmost descendants.
+        void descend(const Node* n) {
+            for (;;) {
+                PB_ASSERT(depth_ < kMaxDepth);
+                path_[depth_] = n;
+                index_[depth_] = 0;
+                ++depth_;
+                if (n->leaf) return;
+                n = asInner(n)->at[0].child;
+            }
+        }
+        const Node* path_[kMaxDepth];
+        int index_[kMaxDepth];
+        int depth_ = 0;
+    };
+
+private:
+
+    static Leaf* asLeaf(Node* n) { return static_cast<Leaf*>(n); }
+    static const Leaf* asLeaf(const Node* n) { return static_cast<const Leaf*>(n); }
+    static Inner* asInner(Node* n) { return static_cast<Inner*>(n); }
+    static const Inner* asInner(const Node* n) { return static_cast<const Inner*>(n); }
+
+    static PB_INT weight(const E&) { return 1; }
+    static PB_INT weight(const Slot& s) { return s.size; }
+
+    template <class T>
+    static Body<T>* newBody(bool isLeaf) {
+        void* mem = pb___MemAlloc(sizeof(Body<T>));
+        return new (mem) Body<T>(isLeaf);
+    }
+
+    static void retainNode(Node* n) { n->refs.fetch_add(1, std::memory_order_relaxed); }
+
+    // Drops one reference; the last one frees the node and what it holds.
+    static void releaseNode(Node* n) {
+        if (n->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+        if (n->leaf) {
+            Leaf* leaf = asLeaf(n);
+            leaf->~Leaf();
+            pb___MemFree(leaf);
+        } else {
+            Inner* in = asInner(n);
+            for (int i = 0; i < in->count; ++i) releaseNode(in->at[i].child);
+            in->~Inner();
+            pb___MemFree(in);
+        }
+    }
+
+    static const E* firstOf(const Node* n) {
+        return n->leaf ? &asLeaf(n)->at[0] : asInner(n)->at[0].first;
+    }
+    static Slot slotOf(Node* n) { return Slot{n, n->size, firstOf(n)}; }
+
+    // Refreshes the cached size of a node after its slots changed.
+    template <class T>
+    static void recount(Body<T>* b) {
+        PB_INT total = 0;
+        for (int i = 0; i < b->count; ++i) total += weight(b->at[i]);
+        b->size = total;
+    }
+
+    // A private copy of n: copied elements take their own references,
+    // copied children gain one holder.
+    template <class T>
+    static Body<T>* cloneBody(const Body<T>* b) {
+        Body<T>* c = newBody<T>(b->leaf);
+        for (int i = 0; i < b->count; ++i) c->at[i] = b->at[i];
+        if constexpr (std::is_same_v<T, Slot>) {
+            for (int i = 0; i < b->count; ++i) retainNode(c->at[i].child);
+        }
+        c->count = b->count;
+        c->size = b->size;
+        return c;
+    }
+
+    // Makes the node in slot solely held by the caller, copying it when shared.
+    static Node* own(Node*& slot) {
+        if (slot->refs.load(std::memory_order_acquire) != 1) {
+            Node* copy = slot->leaf ? static_cast<Node*>(cloneBody(asLeaf(slot)))
+                                    : static_cast<Node*>(cloneBody(asInner(slot)));
+            releaseNode(slot);
+            slot = copy;
+        }
+        return slot;
+    }
+
+    // The child of in that holds position pos; pos becomes relative to it.
+    // For an insert, a position at the end of a child goes to that child.
+    static int childFor(const Inner* in, PB_INT& pos, bool forInsert) {
+        int c = 0;
+        for (; c < in->count - 1; ++c) {
+            PB_INT s = in->at[c].size;
+            if (pos < s || (forInsert && pos == s)) break;
+            pos -= s;
+        }
+        return c;
+    }
+
+    // Slot-array moves shared by leaves and inner nodes.
+    template <class T>
+    static void putAt(Body<T>* b, int at, T&& v) {
+        for (int i = b->count; i > at; --i) b->at[i] = std::move(b->at[i - 1]);
+        b->at[at] = std::move(v);
+        ++b->count;
+    }
+    template <class T>
+    static void takeAt(Body<T>* b, int at) {
+        for (int i = at; i + 1 < b->count; ++i) b->at[i] = std::move(b->at[i + 1]);
+        b->at[--b->count] = T{};
+    }
+    // Moves the last n slots of a to the front of b.
+    template <class T>
+    static void shiftRight(Body<T>* a, Body<T>* b, int n) {
+        for (int i = b->count - 1; i >= 0; --i) b->at[i + n] = std::move(b->at[i]);
+        for (int i = 0; i < n; ++i) b->at[i] = std::move(a->at[a->count - n + i]);
+        a->count -= n;
+        b->count += n;
+    }
+    // Moves the first n slots of b to the end of a.
+    template <class T>
+    static void shiftLeft(Body<T>* a, Body<T>* b, int n) {
+        for (int i = 0; i < n; ++i) a->at[a->count + i] = std::move(b->at[i]);
+        for (int i = n; i < b->count; ++i) b->at[i - n] = std::move(b->at[i]);
+        for (int i = b->count - n; i < b->count; ++i) b->at[i] = T{};
+        a->count += n;
+        b->count -= n;
+    }
+
+    // Splits a full node before inserting at index at. Appends at the very
+    // end of the sequence keep the left leaf full; other splits halve.
+    // Returns the new right node; 'at' becomes relative to the node it
+    // falls in and *into tells which one that is.
+    template <class T>
+    static Body<T>* split(Body<T>* b, int& at, bool atEnd, Body<T>** into) {
+        Body<T>* right = newBody<T>(b->leaf);
+        int keep = (atEnd && b->leaf && at == b->count) ? b->count : b->count / 2;
+        shiftRight(b, right, b->count - keep);
+        recount(b);
+        recount(right);
+        if (at <= b->count && !(atEnd && at == b->count && keep == kFanout)) {
+            *into = b;
+        } else {
+            at -= b->count;
+            *into = right;
+        }
+        return right;
+    }
+
+    // Inserts into a solely held node; returns a new right sibling when it split.
+    static Node* insertInto(Node* n, PB_INT pos, E&& value, bool atEnd) {
+        if (n->leaf) {
+            Leaf* leaf = asLeaf(n);
+            int at = int(pos);
+            Leaf* into = leaf;
+            Leaf* right = leaf->count == kFanout ? split(leaf, at, atEnd, &into) : nullptr;
+            putAt(into, at, std::move(value));
+            into->size += 1;
+            return right;
+        }
+        Inner* in = asInner(n);
+        int c = childFor(in, pos, true);
+        Node* child = own(in->at[c].child);
+        Node* extra = insertInto(child, pos, std::move(value), atEnd);
+        in->at[c] = slotOf(child);
+        Inner* right = nullptr;
+        if (extra) {
+            int at = c + 1;
+            Inner* into = in;
+            if (in->count == kFanout) right = split(in, at, false, &into);
+            putAt(into, at, slotOf(extra));
+            recount(into);
+        }
+        recount(in);
+        return right;
+    }
+
+    static void replaceIn(Node* n, PB_INT pos, E&& value) {
+        if (n->leaf) {
+            asLeaf(n)->at[pos] = std::move(value);
+            return;
+        }
+        Inner* in = asInner(n);
+        int c = childFor(in, pos, false);
+        Node* child = own(in->at[c].child);
+        replaceIn(child, pos, std::move(value));
+        in->at[c].first = firstOf(child);  // the child may be a new copy
+        in->at[c].child = child;
+    }
+
+    static void eraseFrom(Node* n, PB_INT pos) {
+        if (n->leaf) {
+            takeAt(asLeaf(n), int(pos));
+            n->size -= 1;
+            return;
+        }
+        Inner* in = asInner(n);
+        int c = childFor(in, pos, false);
+        Node* child = own(in->at[c].child);
+        eraseFrom(child, pos);
+        in->at[c] = slotOf(child);
+        if (child->count < kMin && in->count > 1) rebalance(in, c);
+        recount(in);
+    }
+
+    // Restores the fill of child c (below kMin) with a neighbour: the two
+    // merge when they fit in one node, else they share their slots evenly.
+    static void rebalance(Inner* in, int c) {
+        int l = c > 0 ? c - 1 : c;
+        Node* a = own(in->at[l].child);
+        Node* b = own(in->at[l + 1].child);
+        if (a->leaf) balancePair(asLeaf(a), asLeaf(b));
+        else balancePair(asInner(a), asInner(b));
+        in->at[l] = slotOf(a);
+        if (b->count == 0) {
+            releaseNode(b);
+            takeAt(in, l + 1);
+        } else {
+            in->at[l + 1] = slotOf(b);
+        }
+    }
+
+    template <class T>
+    static void balancePair(Body<T>* a, Body<T>* b) {
+        int total = a->count + b->count;
+        if (total <= kFanout) {
+            shiftLeft(a, b, b->count);
+        } else {
+            int want = total / 2;
+            if (a->count < want) shiftLeft(a, b, want - a->count);
+            else shiftRight(a, b, a->count - want);
+        }
+        recount(a);
+        recount(b);
+    }
+
+    template <class F>
+    static void forEachIn(const Node* n, F& fn) {
+        if (n->leaf) {
+            const Leaf* leaf = asLeaf(n);
+            for (int i = 0; i < leaf->count; ++i) fn(leaf->at[i]);
+            return;
+        }
+        const Inner* in = asInner(n);
+        for (int i = 0; i < in->count; ++i) forEachIn(in->at[i].child, fn);
+    }
+
+    Node* root_ = nullptr;  // NULL when empty; one reference held by this tree
+};
+
+}  // namespace pb
