@@ -1,0 +1,252 @@
+// Dictionaries ordered by key on the persistent sequence, with copy-on-write mutators.
+#include "pb/pb_dict.h"
+
+#include <new>
+#include <utility>
+
+#include "pb/pb_module.h"
+#include "pb/pb_pseq.hpp"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_stdfunc.hpp"
+#include "pb/pb_string.h"
+
+namespace {
+
+// One entry; a default entry holds nothing.
+struct Entry {
+    pb::Ref<PB_OBJ> key;    // the object key, or NULL for an integer key
+    PB_INT intKey = 0;      // the integer key when key is NULL
+    pb::Ref<PB_OBJ> value;  // never NULL in a dictionary
+};
+
+using Entries = pb::PSeq<Entry>;
+
+// A key to look for: an object, or an integer when obj is NULL.
+struct Key {
+    PB_OBJ* obj;
+    PB_INT intKey;
+};
+
+// Integer keys order before object keys.
+PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
+    if (!objA && !objB) return intA < intB ? -1 : (intA > intB ? 1 : 0);
+    if (!objA) return -1;
+    if (!objB) return 1;
+    return pbObjCompare(objA, objB);
+}
+
+}  // namespace
+
+struct PB_DICT {
+    PB_OBJ obj;
+    Entries entries;  // ordered by key; changed only through a solely held handle (copy-on-write)
+};
+
+namespace {
+
+PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b);
+void dictFree(PB_OBJ* obj);
+
+}  // namespace
+
+PB_SORT_DEFINE(pb___sort_PB_DICT, &pb___module, "PB_DICT", dictFree, dictCompare, nullptr);
+PB_STDFUNCS_DEFINE(pbDict, PB_DICT, pb___sort_PB_DICT)
+
+namespace {
+
+PB_DICT* create() {
+    auto* d = reinterpret_cast<PB_DICT*>(pb___ObjCreate(sizeof(PB_DICT), &pb___sort_PB_DICT));
+    new (&d->entries) Entries();
+    return d;
+}
+
+void dictFree(PB_OBJ* obj) {
+    PB_SORT_CHECK(obj, pb___sort_PB_DICT);
+    reinterpret_cast<PB_DICT*>(obj)->entries.~Entries();
+}
+
+// Entry by entry (key, then value), then the shorter first.
+PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b) {
+    const Entries& ea = reinterpret_cast<PB_DICT*>(a)->entries;
+    const Entries& eb = reinterpret_cast<PB_DICT*>(b)->entries;
+    if (ea.sharesRootWith(eb)) return 0;
+    Entries::Cursor ca(ea), cb(eb);
+    for (; !ca.done() && !cb.done(); ca.next(), cb.next()) {
+        const Entry& x = *ca;
+        const Entry& y = *cb;
+        if (PB_INT c = compareKeys(x.key.obj(), x.intKey, y.key.obj(), y.intKey)) return c;
+        if (PB_INT c = pbObjCompare(x.value.obj(), y.value.obj())) return c;
+    }
+    return ca.done() ? (cb.done() ? 0 : -1) : 1;
+}
+
+// The position of key (found) or where it would go (not found).
+PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
+    auto cmp = [&](const Entry& e) { return compareKeys(e.key.obj(), e.intKey, key.obj, key.intKey); };
+    const Entry* at = nullptr;
+    PB_INT pos = dict->entries.lowerBound(cmp, &at);
+    *found = at && cmp(*at) == 0 ? at : nullptr;
+    return pos;
+}
+
+PB_OBJ* lookup(PB_DICT* dict, Key key) {
+    PB_ASSERT(dict);
+    const Entry* e;
+    locate(dict, key, &e);
+    return e ? pbObjRetain(e->value.obj()) : nullptr;
+}
+
+bool has(PB_DICT* dict, Key key) {
+    PB_ASSERT(dict);
+    const Entry* e;
+    locate(dict, key, &e);
+    return e != nullptr;
+}
+
+// Sets an entry. The entry holds its references before the copy-on-write
+// step, so a dictionary stored into itself is copied (no reference cycle).
+void set(PB_DICT** dict, Entry entry) {
+    PB_COW(dict, pbDictCreateFrom);
+    const Entry* e;
+    PB_INT pos = locate(*dict, Key{entry.key.obj(), entry.intKey}, &e);
+    if (e) (*dict)->entries.replace(pos, std::move(entry));
+    else (*dict)->entries.insert(pos, std::move(entry));
+}
+
+// Removes an entry; an absent key leaves the dictionary (and the handle) alone.
+void del(PB_DICT** dict, Key key) {
+    PB_ASSERT(dict);
+    PB_ASSERT(*dict);
+    const Entry* e;
+    PB_INT pos = locate(*dict, key, &e);
+    if (!e) return;
+    PB_COW(dict, pbDictCreateFrom);
+    (*dict)->entries.erase(pos);
+}
+
+Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
+    Entry e;
+    e.key = pb::retain(key);
+    e.intKey = intKey;
+    e.value = pb::retain(value);
+    return e;
+}
+
+const Entry& entryAt(PB_DICT* dict, PB_INT index) {
+    PB_ASSERT(dict);
+    PB_ASSERT(index >= 0 && index < dict->entries.size());
+    return dict->entries.at(index);
+}
+
+pb::Ref<PB_STRING> keyString(const char* key, PB_INT length) {
+    PB_ASSERT(key || length == 0);
+    return pb::adopt(pbStringCreateFromCstr(key, length));
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT PB_DICT* pbDictCreate(void) { return create(); }
+
+extern "C" PB_EXPORT PB_DICT* pbDictCreateFrom(PB_DICT* source) {
+    PB_ASSERT(source);
+    PB_DICT* d = create();
+    d->entries = source->entries;
+    return d;
+}
+
+extern "C" PB_EXPORT PB_INT pbDictLength(PB_DICT* dict) {
+    PB_ASSERT(dict);
+    return dict->entries.size();
+}
+
+extern "C" PB_EXPORT void pbDictSetIntKey(PB_DICT** dict, PB_INT key, PB_OBJ* value) {
+    PB_ASSERT(value);
+    set(dict, entryOf(nullptr, key, value));
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbDictIntKey(PB_DICT* dict, PB_INT key) { return lookup(dict, Key{nullptr, key}); }
+
+extern "C" PB_EXPORT PB_BOOL pbDictHasIntKey(PB_DICT* dict, PB_INT key) { return has(dict, Key{nullptr, key}); }
+
+extern "C" PB_EXPORT void pbDictDelIntKey(PB_DICT** dict, PB_INT key) { del(dict, Key{nullptr, key}); }
+
+extern "C" PB_EXPORT void pbDictSetObjKey(PB_DICT** dict, PB_OBJ* key, PB_OBJ* value) {
+    PB_ASSERT(key);
+    PB_ASSERT(value);
+    set(dict, entryOf(key, 0, value));
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbDictObjKey(PB_DICT* dict, PB_OBJ* key) {
+    PB_ASSERT(key);
+    return lookup(dict, Key{key, 0});
+}
+
+extern "C" PB_EXPORT PB_BOOL pbDictHasObjKey(PB_DICT* dict, PB_OBJ* key) {
+    PB_ASSERT(key);
+    return has(dict, Key{key, 0});
+}
+
+extern "C" PB_EXPORT void pbDictDelObjKey(PB_DICT** dict, PB_OBJ* key) {
+    PB_ASSERT(key);
+    del(dict, Key{key, 0});
+}
+
+extern "C" PB_EXPORT void pbDictSetStringKey(PB_DICT** dict, PB_STRING* key, PB_OBJ* value) {
+    pbDictSetObjKey(dict, pbStringObj(key), value);
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbDictStringKey(PB_DICT* dict, PB_STRING* key) {
+    return pbDictObjKey(dict, pbStringObj(key));
+}
+
+extern "C" PB_EXPORT PB_BOOL pbDictHasStringKey(PB_DICT* dict, PB_STRING* key) {
+    return pbDictHasObjKey(dict, pbStringObj(key));
+}
+
+extern "C" PB_EXPORT void pbDictDelStringKey(PB_DICT** dict, PB_STRING* key) {
+    pbDictDelObjKey(dict, pbStringObj(key));
+}
+
+extern "C" PB_EXPORT void pbDictSetStringKeyCstr(PB_DICT** dict, const char* key, PB_INT length, PB_OBJ* value) {
+    pbDictSetObjKey(dict, keyString(key, length).obj(), value);
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbDictStringKeyCstr(PB_DICT* dict, const char* key, PB_INT length) {
+    return pbDictObjKey(dict, keyString(key, length).obj());
+}
+
+extern "C" PB_EXPORT PB_BOOL pbDictHasStringKeyCstr(PB_DICT* dict, const char* key, PB_INT length) {
+    return pbDictHasObjKey(dict, keyString(key, length).obj());
+}
+
+extern "C" PB_EXPORT void pbDictDelStringKeyCstr(PB_DICT** dict, const char* key, PB_INT length) {
+    pbDictDelObjKey(dict, keyString(key, length).obj());
+}
+
+extern "C" PB_EXPORT PB_BOOL pbDictKeyIsIntAt(PB_DICT* dict, PB_INT index) { return !entryAt(dict, index).key; }
+
+extern "C" PB_EXPORT PB_OBJ* pbDictKeyAt(PB_DICT* dict, PB_INT index) {
+    const Entry& e = entryAt(dict, index);
+    return e.key ? pbObjRetain(e.key.obj()) : nullptr;
+}
+
+extern "C" PB_EXPORT PB_INT pbDictIntKeyAt(PB_DICT* dict, PB_INT index) {
+    const Entry& e = entryAt(dict, index);
+    PB_ASSERT(pbDictKeyIsIntAt(dict, index));
+    return e.intKey;
+}
+
+extern "C" PB_EXPORT PB_OBJ* pbDictValueAt(PB_DICT* dict, PB_INT index) {
+    return pbObjRetain(entryAt(dict, index).value.obj());
+}
+
+extern "C" PB_EXPORT void pbDictDelAt(PB_DICT** dict, PB_INT index) {
+    PB_COW(dict, pbDictCreateFrom);
+    PB_ASSERT(index >= 0 && index < (*dict)->entries.size());
+    (*dict)->entries.erase(index);
+}
+
+extern "C" PB_EXPORT void pbDictClear(PB_DICT** dict) {
+    PB_COW(dict, pbDictCreateFrom);
+    (*dict)->entries.clear();
+}
