@@ -93,7 +93,9 @@ PB_EXPORT PB_BOOL pbStoreValueBoolAt(PB_STORE* store, PB_INT index, PB_BOOL* val
 PB_EXPORT PB_STORE* pbStoreStoreAt(PB_STORE* store, PB_INT index);
 PB_EXPORT void pbStoreDelAt(PB_STORE** store, PB_INT index);
 
-/* Array stores: append, or replace the entry at 0 <= index < length. */
+/* Array stores: append (on a map store a precondition failure), or
+ * replace the entry at 0 <= index < length. The Set...At functions also
+ * replace the value at a position of a map store; the entry keeps its key. */
 PB_EXPORT void pbStoreAppendValue(PB_STORE** store, PB_STRING* value);
 PB_EXPORT void pbStoreAppendValueCstr(PB_STORE** store, const char* value, PB_INT length);
 PB_EXPORT void pbStoreAppendValueInt(PB_STORE** store, PB_INT value);

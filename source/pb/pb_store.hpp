@@ -1,0 +1,29 @@
+// Fast in-order reading of stores for code inside the pb library (the encoding).
+//
+// pbStoreAddressAt and friends cost O(log n) per call (and a new string per
+// array address); pb::storeForEach walks all entries in O(n) and lends each
+// one without taking references:
+//
+//     pb::storeForEach( store, []( const pb::StoreEntryView& e, void* ctx ) {
+//         ... e.key (NULL in arrays), e.type, e.number, e.string, e.store ...
+//     }, ctx );
+#pragma once
+
+#include "pb/pb_store.h"
+
+namespace pb {
+
+// One entry as lent by storeForEach; valid while the store is held unchanged.
+struct StoreEntryView {
+    PB_INT index;       // position 0..length-1
+    PB_STRING* key;     // the address in a map store; NULL in an array store (the index is the address)
+    PB_INT type;        // PB_STORE_TYPE_STRING, _INT, _BOOL or _STORE
+    PB_INT number;      // the value of an int entry, or of a bool entry as 0 or 1
+    PB_STRING* string;  // the value of a string entry, else NULL
+    PB_STORE* store;    // the value of a store entry, else NULL
+};
+
+// Calls fn( entry, context ) for every entry in position order.
+void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void* context), void* context);
+
+}  // namespace pb
