@@ -1,0 +1,113 @@
+// Status objects: the current items of a reporter, with update and end signals.
+#include "cs/status/cs_status.h"
+
+#include "cs/base/cs_module.h"
+#include "pb/pb_name.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_region.hpp"
+#include "pb/pb_signal.h"
+#include "pb/pb_stdfunc.hpp"
+
+struct CS_STATUS {
+    PB_OBJ obj;
+    PB_REGION* region;        // set once at creation; guards updateSignal and items
+    PB_SIGNAL* endSignal;     // set once at creation; asserted once, with region held exclusively
+    PB_SIGNAL* updateSignal;  // guarded by region; replaced at every change
+    CS_STATUS_ITEMS* items;   // guarded by region; never NULL; changed only with region held exclusively
+};
+
+namespace {
+
+void statusFree(PB_OBJ* obj) {
+    PB_SORT_CHECK(obj, cs___sort_CS_STATUS);
+    auto* stat = reinterpret_cast<CS_STATUS*>(obj);
+    pb::releaseField(stat->items);
+    pb::releaseField(stat->updateSignal);
+    pb::releaseField(stat->endSignal);
+    pb::releaseField(stat->region);
+}
+
+// Runs one change of an open status with the region held exclusively and
+// then tells the update signal's listeners. The fresh signal is in place
+// before the old one is asserted, so a listener that adds itself again
+// while it is being notified waits for the next change.
+template <class Apply>
+void change(CS_STATUS* stat, Apply apply) {
+    pb::RegionExclusiveGuard writing(stat->region);
+    PB_ASSERT(!pbSignalAsserted( stat->endSignal ));
+    apply();
+    auto fired = pb::adopt(stat->updateSignal);
+    stat->updateSignal = pbSignalCreate();
+    pbSignalAssert(fired.get());
+}
+
+}  // namespace
+
+PB_SORT_DEFINE(cs___sort_CS_STATUS, &cs___module, "CS_STATUS", statusFree, nullptr, nullptr);
+PB_STDFUNCS_DEFINE(csStatus, CS_STATUS, cs___sort_CS_STATUS)
+
+extern "C" PB_EXPORT CS_STATUS* cs___StatusCreate(void) {
+    auto* stat = reinterpret_cast<CS_STATUS*>(pb___ObjCreate(sizeof(CS_STATUS), &cs___sort_CS_STATUS));
+    stat->region = pbRegionCreate();
+    stat->endSignal = pbSignalCreate();
+    stat->updateSignal = pbSignalCreate();
+    stat->items = csStatusItemsCreate();
+    return stat;
+}
+
+extern "C" PB_EXPORT CS_STATUS_ITEMS* csStatusItems(CS_STATUS* stat) {
+    PB_ASSERT(stat);
+    pb::RegionSharedGuard reading(stat->region);
+    return csStatusItemsRetain(stat->items);
+}
+
+extern "C" PB_EXPORT PB_BOOL csStatusEnd(CS_STATUS* stat) {
+    PB_ASSERT(stat);
+    return pbSignalAsserted(stat->endSignal);
+}
+
+extern "C" PB_EXPORT void csStatusEndAddSignalable(CS_STATUS* stat, PB_SIGNALABLE* signalable) {
+    PB_ASSERT(stat);
+    pbSignalAddSignalable(stat->endSignal, signalable);
+}
+
+extern "C" PB_EXPORT void csStatusEndDelSignalable(CS_STATUS* stat, PB_SIGNALABLE* signalable) {
+    PB_ASSERT(stat);
+    pbSignalDelSignalable(stat->endSignal, signalable);
+}
+
+extern "C" PB_EXPORT void csStatusUpdateAddSignalable(CS_STATUS* stat, PB_SIGNALABLE* signalable) {
+    PB_ASSERT(stat);
+    pb::RegionExclusiveGuard guard(stat->region);
+    pbSignalAddSignalable(stat->updateSignal, signalable);
+}
+
+extern "C" PB_EXPORT void csStatusUpdateDelSignalable(CS_STATUS* stat, PB_SIGNALABLE* signalable) {
+    PB_ASSERT(stat);
+    pb::RegionExclusiveGuard guard(stat->region);
+    pbSignalDelSignalable(stat->updateSignal, signalable);
+}
+
+extern "C" PB_EXPORT void cs___StatusSetItem(CS_STATUS* stat, PB_STRING* name, CS_STATUS_ITEM* item) {
+    PB_ASSERT(stat);
+    PB_ASSERT(pbNameCamelCaseOk( name, PB_TRUE ));
+    PB_ASSERT(item);
+    change(stat, [&] { csStatusItemsSetItem(&stat->items, name, item); });
+}
+
+extern "C" PB_EXPORT void cs___StatusDelItem(CS_STATUS* stat, PB_STRING* name) {
+    PB_ASSERT(stat);
+    PB_ASSERT(pbNameCamelCaseOk( name, PB_TRUE ));
+    change(stat, [&] { csStatusItemsDelItem(&stat->items, name); });
+}
+
+extern "C" PB_EXPORT void cs___StatusSetItems(CS_STATUS* stat, CS_STATUS_ITEMS* items) {
+    PB_ASSERT(stat);
+    PB_ASSERT(items);
+    change(stat, [&] { pb::setField(stat->items, items); });
+}
+
+extern "C" PB_EXPORT void cs___StatusSetEnd(CS_STATUS* stat) {
+    PB_ASSERT(stat);
+    change(stat, [&] { pbSignalAssert(stat->endSignal); });
+}

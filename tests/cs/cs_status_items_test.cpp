@@ -1,0 +1,236 @@
+// Status item types, status items and their collections: values, order,
+// copy-on-write, store forms and what malformed stores restore to.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_ref.hpp"
+#include "rfc/rfc_base.h"
+#include "support/live_objects.hpp"
+
+namespace {
+
+using pb::adopt;
+using Item = pb::Ref<CS_STATUS_ITEM>;
+using Items = pb::Ref<CS_STATUS_ITEMS>;
+using Store = pb::Ref<PB_STORE>;
+
+std::string text(PB_STRING* s) {
+    if (!s) return "<null>";
+    PB_INT n;
+    char* c = pbStringConvertToCstr(s, &n);
+    std::string out(c, size_t(n));
+    pb___MemFree(c);
+    pbStringRelease(s);
+    return out;
+}
+
+pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+
+struct CsStatusItems : testing::Test {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    void SetUp() override {
+        cs___StatusItemTypeStartup();
+        cs___StatusReporterStartup();
+    }
+    void TearDown() override {
+        cs___StatusReporterShutdown();
+        cs___StatusItemTypeShutdown();
+    }
+
+    pb::Ref<PB_BUFFER> bytes = adopt(pbBufferCreateFromBytes("\x00\xff\x10", 3));
+    pb::Ref<PB_STORE> sub = [] {
+        auto s = adopt(pbStoreCreate());
+        pbStoreSetValueIntCstr(s.out(), "depth", -1, 2);
+        return s;
+    }();
+    // One item of every type, in type order.
+    Item all[5] = {adopt(csStatusItemCreateBool(PB_TRUE)), adopt(csStatusItemCreateInt(-7)),
+                   adopt(csStatusItemCreateString(str("night").get())), adopt(csStatusItemCreateStore(sub.get())),
+                   adopt(csStatusItemCreateBuffer(bytes.get()))};
+
+    Store storeOf(const char* type, void (*value)(PB_STORE**)) {
+        auto s = adopt(pbStoreCreate());
+        if (type) pbStoreSetValueCstr(s.out(), "type", -1, str(type).get());
+        if (value) value(s.out());
+        return s;
+    }
+};
+
+TEST_F(CsStatusItems, TypeNamesRoundTripAndUnknownNamesFallOutsideTheRange) {
+    for (PB_INT t = CS_STATUS_ITEM_TYPE_BOOL; t <= CS_STATUS_ITEM_TYPE_BUFFER; ++t) {
+        auto name = adopt(csStatusItemTypeToString(t));
+        EXPECT_EQ(csStatusItemTypeFromString(name.get()), t);
+    }
+    EXPECT_EQ(text(csStatusItemTypeToString(CS_STATUS_ITEM_TYPE_STORE)), "CS_STATUS_ITEM_TYPE_STORE");
+    EXPECT_FALSE(CS_STATUS_ITEM_TYPE_OK(csStatusItemTypeFromString(str("CS_STATUS_ITEM_TYPE_FLOAT").get())));
+    EXPECT_FALSE(CS_STATUS_ITEM_TYPE_OK(csStatusItemTypeFromString(str("cs_status_item_type_bool").get())));
+}
+
+// Every reader answers for every type: the own value, or false / PB_INT_MIN / NULL.
+TEST_F(CsStatusItems, ReadersGiveTheOwnValueOrTheNeutralOne) {
+    for (PB_INT t = 0; t < 5; ++t) {
+        CS_STATUS_ITEM* it = all[t].get();
+        EXPECT_EQ(csStatusItemType(it), t);
+        EXPECT_EQ(csStatusItemHasBoolValue(it), t == CS_STATUS_ITEM_TYPE_BOOL);
+        EXPECT_EQ(csStatusItemHasIntValue(it), t == CS_STATUS_ITEM_TYPE_INT);
+        EXPECT_EQ(csStatusItemHasStringValue(it), t == CS_STATUS_ITEM_TYPE_STRING);
+        EXPECT_EQ(csStatusItemHasStoreValue(it), t == CS_STATUS_ITEM_TYPE_STORE);
+        EXPECT_EQ(csStatusItemHasBufferValue(it), t == CS_STATUS_ITEM_TYPE_BUFFER);
+        EXPECT_EQ(csStatusItemBoolValue(it), t == CS_STATUS_ITEM_TYPE_BOOL);
+        EXPECT_EQ(csStatusItemIntValue(it), t == CS_STATUS_ITEM_TYPE_INT ? -7 : PB_INT_MIN);
+        EXPECT_EQ(adopt(csStatusItemStringValue(it)).get() != nullptr, t == CS_STATUS_ITEM_TYPE_STRING);
+        EXPECT_EQ(adopt(csStatusItemStoreValue(it)).get() != nullptr, t == CS_STATUS_ITEM_TYPE_STORE);
+        EXPECT_EQ(adopt(csStatusItemBufferValue(it)).get() != nullptr, t == CS_STATUS_ITEM_TYPE_BUFFER);
+    }
+    EXPECT_EQ(adopt(csStatusItemStoreValue(all[3].get())).get(), sub.get());  // shared, not copied
+    EXPECT_EQ(text(csStatusItemStringValue(all[2].get())), "night");
+}
+
+TEST_F(CsStatusItems, ItemsOrderByTypeThenValue) {
+    auto five = adopt(csStatusItemCreateBool(5)), one = adopt(csStatusItemCreateBool(1));
+    EXPECT_TRUE(csStatusItemBoolValue(five.get()));
+    EXPECT_TRUE(csStatusItemEquals(five.get(), one.get()));
+    auto lowest = adopt(csStatusItemCreateInt(PB_INT_MIN));
+    EXPECT_EQ(csStatusItemCompare(one.get(), lowest.get()), -1);  // BOOL before any INT
+    EXPECT_EQ(csStatusItemCompare(lowest.get(), all[1].get()), -1);
+    for (int a = 0; a < 5; ++a)
+        for (int b = 0; b < 5; ++b) EXPECT_EQ(csStatusItemCompare(all[a].get(), all[b].get()), a < b ? -1 : a > b);
+    auto a = adopt(csStatusItemCreateString(str("a").get())), b = adopt(csStatusItemCreateString(str("b").get()));
+    EXPECT_EQ(csStatusItemCompare(b.get(), a.get()), 1);
+    auto again = adopt(csStatusItemCreateString(str("night").get()));
+    EXPECT_TRUE(csStatusItemEquals(again.get(), all[2].get()));
+}
+
+TEST_F(CsStatusItems, TracePropertyValuesCarryTypeAndValue) {
+    for (PB_INT t = 0; t < 5; ++t) {
+        auto v = adopt(csStatusItemToTrPropertyValue(all[t].get()));
+        EXPECT_EQ(trPropertyValueType(v.get()), t);  // the numbering is the same
+    }
+    EXPECT_EQ(trPropertyValueInt(adopt(csStatusItemToTrPropertyValue(all[1].get())).get()), -7);
+    EXPECT_EQ(text(trPropertyValueString(adopt(csStatusItemToTrPropertyValue(all[2].get())).get())), "night");
+    auto buf = adopt(trPropertyValueBuffer(adopt(csStatusItemToTrPropertyValue(all[4].get())).get()));
+    EXPECT_TRUE(pbBufferEquals(buf.get(), bytes.get()));
+}
+
+TEST_F(CsStatusItems, ItemStoresRoundTripWithBuffersAsBase64) {
+    for (auto& item : all) {
+        auto store = adopt(csStatusItemStore(item.get()));
+        auto back = adopt(csStatusItemRestore(store.get()));
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(csStatusItemEquals(back.get(), item.get()));
+    }
+    auto store = adopt(csStatusItemStore(all[4].get()));
+    EXPECT_EQ(text(pbStoreValueCstr(store.get(), "type", -1)), "CS_STATUS_ITEM_TYPE_BUFFER");
+    EXPECT_EQ(text(pbStoreValueCstr(store.get(), "value", -1)), "AP8Q");
+    PB_BOOL flag = PB_FALSE;
+    ASSERT_TRUE(pbStoreValueBoolCstr(adopt(csStatusItemStore(all[0].get())).get(), "value", -1, &flag));
+    EXPECT_TRUE(flag);
+}
+
+TEST_F(CsStatusItems, MalformedItemStoresRestoreToNoItem) {
+    auto none = [](PB_STORE**) {};
+    auto intValue = [](PB_STORE** s) { pbStoreSetValueIntCstr(s, "value", -1, 1); };
+    auto textValue = [](PB_STORE** s) { pbStoreSetValueCstr(s, "value", -1, str("AP8").get()); };
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf(nullptr, intValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_FLOAT", intValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_INT", none).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_BOOL", intValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_INT", textValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_STRING", intValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_STORE", textValue).get())));
+    EXPECT_FALSE(adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_BUFFER", textValue).get())));
+    auto typeAsInt = adopt(pbStoreCreate());
+    pbStoreSetValueIntCstr(typeAsInt.out(), "type", -1, CS_STATUS_ITEM_TYPE_INT);
+    intValue(typeAsInt.out());
+    EXPECT_FALSE(adopt(csStatusItemRestore(typeAsInt.get())));
+    auto ok = adopt(csStatusItemRestore(storeOf("CS_STATUS_ITEM_TYPE_STRING", textValue).get()));
+    EXPECT_EQ(text(csStatusItemStringValue(ok.get())), "AP8");
+}
+
+TEST_F(CsStatusItems, CollectionsCopyOnlyWhenShared) {
+    auto items = adopt(csStatusItemsCreate());
+    CS_STATUS_ITEMS* first = items.get();
+    csStatusItemsSetItem(items.out(), str("zeta").get(), all[1].get());
+    csStatusItemsSetItem(items.out(), str("alpha").get(), all[0].get());
+    EXPECT_EQ(items.get(), first);  // held once: changed in place
+    EXPECT_EQ(csStatusItemsLength(items.get()), 2);
+    EXPECT_EQ(text(csStatusItemsNameAt(items.get(), 0)), "alpha");
+    EXPECT_EQ(adopt(csStatusItemsItemAt(items.get(), 1)).get(), all[1].get());
+
+    auto other = items;
+    csStatusItemsSetItem(items.out(), str("alpha").get(), all[2].get());
+    csStatusItemsDelItem(items.out(), str("zeta").get());
+    EXPECT_NE(items.get(), other.get());
+    EXPECT_EQ(pbObjRefCount(csStatusItemsObj(items.get())), 1);
+    EXPECT_EQ(csStatusItemsLength(other.get()), 2);
+    EXPECT_EQ(adopt(csStatusItemsItemCstr(other.get(), "alpha", -1)).get(), all[0].get());
+    EXPECT_EQ(adopt(csStatusItemsItemWcstr(items.get(), L"alpha", -1)).get(), all[2].get());
+    EXPECT_FALSE(csStatusItemsHasItemCstr(items.get(), "zeta", -1));
+    EXPECT_TRUE(csStatusItemsHasItemWcstr(other.get(), L"zetaX", 4));
+    EXPECT_FALSE(adopt(csStatusItemsItem(items.get(), str("zeta").get())));
+
+    auto copy = adopt(csStatusItemsCreateFrom(items.get()));
+    EXPECT_TRUE(csStatusItemsEquals(copy.get(), items.get()));
+    CS_STATUS_ITEMS* before = copy.get();
+    csStatusItemsDelItem(copy.out(), str("absent").get());
+    EXPECT_EQ(copy.get(), before);
+    EXPECT_TRUE(csStatusItemsEquals(copy.get(), items.get()));
+    auto equalValue = adopt(csStatusItemCreateString(str("night").get()));
+    csStatusItemsSetItem(copy.out(), str("alpha").get(), equalValue.get());
+    EXPECT_TRUE(csStatusItemsEquals(copy.get(), items.get()));  // items compare by value
+    csStatusItemsSetItem(copy.out(), str("beta").get(), all[0].get());
+    EXPECT_NE(csStatusItemsCompare(copy.get(), items.get()), 0);
+}
+
+TEST_F(CsStatusItems, CollectionStoresRoundTripAndSkipBadEntries) {
+    auto items = adopt(csStatusItemsCreate());
+    const char* names[5] = {"b", "i", "s", "st", "buf"};
+    for (int t = 0; t < 5; ++t) csStatusItemsSetItem(items.out(), str(names[t]).get(), all[t].get());
+    auto store = adopt(csStatusItemsStore(items.get()));
+    EXPECT_EQ(pbStoreLength(store.get()), 5);
+    EXPECT_TRUE(csStatusItemsEquals(adopt(csStatusItemsRestore(store.get())).get(), items.get()));
+
+    auto good = adopt(csStatusItemStore(all[1].get()));
+    auto bad = storeOf("CS_STATUS_ITEM_TYPE_NONE", nullptr);
+    pbStoreSetStoreCstr(store.out(), "NotCamel", -1, good.get());
+    pbStoreSetStoreCstr(store.out(), "with space", -1, good.get());
+    pbStoreSetStoreCstr(store.out(), "broken", -1, bad.get());
+    pbStoreSetValueIntCstr(store.out(), "plain", -1, 3);
+    auto back = adopt(csStatusItemsRestore(store.get()));
+    EXPECT_TRUE(csStatusItemsEquals(back.get(), items.get()));
+    EXPECT_EQ(csStatusItemsLength(adopt(csStatusItemsRestore(adopt(pbStoreCreateArray()).get())).get()), 0);
+}
+
+using CsStatusItemsDeathTest = CsStatusItems;
+
+TEST_F(CsStatusItemsDeathTest, PreconditionsStopTheProcess) {
+    auto items = adopt(csStatusItemsCreate());
+    CS_STATUS_ITEMS* none = nullptr;
+    EXPECT_DEATH(csStatusItemTypeToString(5), "cs_status_item_type.cpp:[0-9]+: CS_STATUS_ITEM_TYPE_OK\\( type \\)\n");
+    EXPECT_DEATH(csStatusItemTypeToString(-1), ": CS_STATUS_ITEM_TYPE_OK\\( type \\)\n");
+    EXPECT_DEATH(csStatusItemTypeFromString(nullptr), ": string\n");
+    EXPECT_DEATH(csStatusItemCreateString(nullptr), "cs_status_item.cpp:[0-9]+: string\n");
+    EXPECT_DEATH(csStatusItemCreateStore(nullptr), ": store\n");
+    EXPECT_DEATH(csStatusItemCreateBuffer(nullptr), ": buffer\n");
+    EXPECT_DEATH(csStatusItemType(nullptr), ": item\n");
+    EXPECT_DEATH(csStatusItemRestore(nullptr), ": store\n");
+    EXPECT_DEATH(csStatusItemsSetItem(nullptr, str("a").get(), all[0].get()), "cs_status_items.cpp:[0-9]+: items\n");
+    EXPECT_DEATH(csStatusItemsSetItem(&none, str("a").get(), all[0].get()), ": \\*items\n");
+    EXPECT_DEATH(csStatusItemsSetItem(items.out(), str("Upper").get(), all[0].get()),
+                 ": pbNameCamelCaseOk\\( name, PB_TRUE \\)\n");
+    EXPECT_DEATH(csStatusItemsSetItem(items.out(), str("a").get(), nullptr), ": item\n");
+    EXPECT_DEATH(csStatusItemsDelItem(items.out(), nullptr), ": pbNameCamelCaseOk\\( name, PB_TRUE \\)\n");
+    EXPECT_DEATH(csStatusItemsItemCstr(items.get(), "a-b", -1), ": pbNameCamelCaseOk\\( name, PB_TRUE \\)\n");
+    EXPECT_DEATH(csStatusItemsNameAt(items.get(), 0), ": index >= 0 && index < pbDictLength\\( items->dict \\)\n");
+    EXPECT_DEATH(csStatusItemsCreateFrom(nullptr), ": source\n");
+    EXPECT_DEATH(csStatusItemsRestore(nullptr), ": store\n");
+    EXPECT_DEATH(csStatusItemsFrom(csStatusItemObj(all[0].get())),
+                 "source/cs/status/cs_status_items.cpp:[0-9]+: stdfunc from: "
+                 "!obj \\|\\| pbObjSort\\(obj\\)==&cs___sort_CS_STATUS_ITEMS\n");
+    EXPECT_DEATH(csStatusItemCompare(nullptr, all[0].get()), "stdfunc compare a: objA\n");
+}
+
+}  // namespace
