@@ -9,5 +9,13 @@
 #include "cs/status/cs_status_items.h"
 #include "cs/status/cs_status.h"
 #include "cs/status/cs_status_reporter.h"
+#include "cs/module/cs_module_table.h"
+#include "cs/module/cs_module_backend.h"
+#include "cs/module/cs_module_record.h"
+#include "cs/sort/cs_sort_table.h"
+#include "cs/sort/cs_sort_backend.h"
+#include "cs/sort/cs_sort_record.h"
+#include "cs/base/cs_module_cs.h"
+#include "cs/base/cs_startup_complete.h"
 
 #endif

@@ -1,5 +1,20 @@
-// The module "cs": descriptor, record, version marker and lifecycle hooks.
+// The module "cs": descriptor, record, version marker, lifecycle hooks and
+// the process-wide options.
 #include "cs/base/cs_module.h"
+
+#include "cs/base/cs_module_cs.h"
+#include "cs/base/cs_options.h"
+#include "cs/base/cs_startup_complete.h"
+#include "cs/module/cs_module_table.h"
+#include "cs/sort/cs_sort_table.h"
+#include "cs/status/cs_status_item_type.h"
+#include "cs/status/cs_status_reporter.h"
+#include "pb/pb_identifier.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_region.hpp"
+#include "pb/pb_signal.h"
+#include "pb/pb_stdfunc.hpp"
+#include "tr/tr_anchor.h"
 
 extern "C" {
 
@@ -27,13 +42,135 @@ const char* const cs___module_version_string =
 
 namespace {
 
-PB_BOOL startup() { return PB_TRUE; }
+// Module globals: NULL before start-up, all-ones after final release.
+TR_STREAM* moduleTrStream = nullptr;            // set once at start-up
+CS_STATUS_REPORTER* moduleStatusReporter = nullptr;  // set once at start-up
+PB_REGION* moduleRegion = nullptr;              // shared: read options/signal; exclusive: change them
+PB_SIGNAL* moduleUpdateSignal = nullptr;        // guarded by moduleRegion
+CS_OPTIONS* moduleOptions = nullptr;            // guarded by moduleRegion
+
+using Step = void (*)(void);
+
+// The parts of the module start in this order: the enumerations, the state
+// of the update classes, the tables, the terminate database, the
+// configuration and start-up complete; then the registrations of sorts and
+// of the module itself; last the built-in updates.
+const Step startupSteps[] = {
+    cs___StatusItemTypeStartup,
+    cs___SortTableStartup,
+    cs___ModuleTableStartup,
+    cs___StartupCompleteStartup,
+    cs___ModuleCsStartup,
+};
+
+// Shutdown undoes start-up from the update classes on, in reverse order.
+const Step shutdownSteps[] = {
+    cs___ModuleCsShutdown,
+    cs___StartupCompleteShutdown,
+    cs___ModuleTableShutdown,
+    cs___SortTableShutdown,
+};
+
+// Final release undoes the enumerations and the reporter's state.
+const Step finalReleaseSteps[] = {
+    cs___StatusItemTypeShutdown,
+    cs___StatusReporterShutdown,
+};
+
+PB_BOOL startup() {
+    moduleTrStream = nullptr;
+    moduleStatusReporter = nullptr;
+    moduleRegion = nullptr;
+    moduleUpdateSignal = nullptr;
+    moduleOptions = nullptr;
+
+    moduleTrStream = trStreamCreateCstr("cs", -1);
+    auto anchor = pb::adopt(trAnchorCreate(moduleTrStream, 9));
+    cs___StatusReporterStartup();
+    moduleStatusReporter = csStatusReporterCreate(anchor.get());
+    moduleRegion = pbRegionCreate();
+    moduleUpdateSignal = pbSignalCreate();
+
+    auto identifier = pb::adopt(pbIdentifierCreate());
+    auto defaults = pb::adopt(csOptionsCreate(identifier.get()));
+    csModuleSetOptions(defaults.get());
+
+    for (Step step : startupSteps) step();
+    return PB_TRUE;
+}
+
 void halt() {}
-void shutdown() {}
-void finalRelease() {}
+
+void shutdown() {
+    for (Step step : shutdownSteps) step();
+    pb::RegionExclusiveGuard guard(moduleRegion);
+    pbObjRelease(csOptionsObj(moduleOptions));
+    moduleOptions = nullptr;
+    pbObjRelease(csStatusReporterObj(moduleStatusReporter));
+    moduleStatusReporter = nullptr;
+}
+
+void finalRelease() {
+    for (Step step : finalReleaseSteps) step();
+    pb::releaseField(moduleTrStream);
+    pb::releaseField(moduleStatusReporter);
+    pb::releaseField(moduleRegion);
+    pb::releaseField(moduleUpdateSignal);
+    pb::releaseField(moduleOptions);
+}
 
 }  // namespace
 
 PB_MODULE_DEFINE(cs___module, &cs___module_record, startup, halt, shutdown, finalRelease);
 
 extern "C" PB_EXPORT PB_MODULE* csModule(void) { return &cs___module; }
+
+extern "C" PB_EXPORT CS_OPTIONS* csModuleOptions(void) {
+    pb::RegionSharedGuard guard(moduleRegion);
+    return csOptionsRetain(moduleOptions);
+}
+
+// Installs new options, mirrors them into the trace stream and the status
+// item, and tells the watchers, all under the region held exclusively.
+extern "C" PB_EXPORT void csModuleSetOptions(CS_OPTIONS* opt) {
+    PB_ASSERT(opt);
+    pb::RegionExclusiveGuard guard(moduleRegion);
+    if (opt == moduleOptions) return;
+    pb::setField(moduleOptions, opt);
+
+    auto identifier = pb::adopt(csOptionsSystemIdentifier(opt));
+    auto identifierText = pb::adopt(pbIdentifierString(identifier.get()));
+    trStreamSetPropertyCstrString(moduleTrStream, "csSystemIdentifier", -1, identifierText.get());
+    if (auto comment = pb::adopt(csOptionsComment(opt)))
+        trStreamSetPropertyCstrString(moduleTrStream, "csComment", -1, comment.get());
+    csStatusReporterSetItemCstrBool(moduleStatusReporter, "csMaintenanceModeActive", -1,
+                                    csOptionsMaintenanceMode(opt));
+
+    // The fresh signal is in place before the old one fires, so a watcher
+    // that adds itself again hears the next change.
+    auto fired = pb::adopt(moduleUpdateSignal);
+    moduleUpdateSignal = pbSignalCreate();
+    pbSignalAssert(fired.get());
+}
+
+extern "C" PB_EXPORT PB_BOOL csModuleMaintenanceModeActive(void) {
+    pb::RegionSharedGuard guard(moduleRegion);
+    return csOptionsMaintenanceMode(moduleOptions);
+}
+
+extern "C" PB_EXPORT void csModuleUpdateAddSignalable(PB_SIGNALABLE* signalable) {
+    pb::RegionSharedGuard guard(moduleRegion);
+    pbSignalAddSignalable(moduleUpdateSignal, signalable);
+}
+
+extern "C" PB_EXPORT void csModuleUpdateDelSignalable(PB_SIGNALABLE* signalable) {
+    pb::RegionSharedGuard guard(moduleRegion);
+    pbSignalDelSignalable(moduleUpdateSignal, signalable);
+}
+
+extern "C" PB_EXPORT CS_STATUS* csModuleCsStatus(void) { return csStatusReporterStatus(moduleStatusReporter); }
+
+extern "C" PB_EXPORT TR_STREAM* cs___ModuleTrStream(void) {
+    if (!moduleTrStream || moduleTrStream == reinterpret_cast<TR_STREAM*>(~uintptr_t(0))) return nullptr;
+    return trStreamRetain(moduleTrStream);
+}

@@ -1,0 +1,103 @@
+// The sort table: registered sort records by sort name, under a monitor.
+#include "cs/sort/cs_sort_table.h"
+
+#include "pb/pb_dict.h"
+#include "pb/pb_monitor.hpp"
+#include "pb/pb_name.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_stdfunc.hpp"
+#include "pb/pb_string.h"
+
+// Module-wide state: NULL before start-up, all-ones after shutdown.
+PB_MONITOR* cs___SortTableMonitor = nullptr;  // guards cs___SortDict
+PB_DICT* cs___SortDict = nullptr;             // sort name -> CS___SORT_RECORD
+
+namespace {
+
+// The record under sortName, retained, or NULL.
+CS___SORT_RECORD* lookup(PB_STRING* sortName) {
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    return cs___SortRecordFrom(pbDictStringKey(cs___SortDict, sortName));
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT void cs___SortTableStartup(void) {
+    cs___SortTableMonitor = pbMonitorCreate();
+    cs___SortDict = pbDictCreate();
+}
+
+extern "C" PB_EXPORT void cs___SortTableShutdown(void) {
+    pb::releaseField(cs___SortDict);
+    pb::releaseField(cs___SortTableMonitor);
+}
+
+extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
+    PB_ASSERT(rec);
+    auto sort = cs___SortRecordPbSort(rec);
+    auto name = pb::adopt(pbSortName(sort));
+    PB_STRING* sortName = name.get();
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    PB_ASSERT(!pbDictHasStringKey( cs___SortDict, sortName ));
+    pbDictSetStringKey(&cs___SortDict, sortName, cs___SortRecordObj(rec));
+}
+
+extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
+    PB_ASSERT(rec);
+    auto name = pb::adopt(pbSortName(cs___SortRecordPbSort(rec)));
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    auto old = pb::adopt(pbDictStringKey(cs___SortDict, name.get()));
+    CS___SORT_RECORD* oldRecord = cs___SortRecordFrom(old.get());
+    PB_ASSERT(oldRecord == rec);
+    pbDictDelStringKey(&cs___SortDict, name.get());
+}
+
+extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySort(PB_SORT* sort) {
+    PB_ASSERT(sort);
+    auto sortName = pb::adopt(pbSortName(sort));
+    return lookup(sortName.get());
+}
+
+extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySortName(PB_STRING* sortName) {
+    PB_ASSERT(pbNameUpperCaseOk( sortName, PB_TRUE ));
+    return lookup(sortName);
+}
+
+extern "C" PB_EXPORT PB_BOOL csSortTableHasSort(PB_SORT* sort) {
+    return pb::adopt(cs___SortTableRecordBySort(sort)) ? PB_TRUE : PB_FALSE;
+}
+
+extern "C" PB_EXPORT PB_BOOL csSortTableHasSortName(PB_STRING* sortName) {
+    return pb::adopt(cs___SortTableRecordBySortName(sortName)) ? PB_TRUE : PB_FALSE;
+}
+
+extern "C" PB_EXPORT PB_VECTOR* csSortTableSortNamesVector(void) {
+    PB_VECTOR* names = pbVectorCreate();
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    for (PB_INT i = 0; i < pbDictLength(cs___SortDict); ++i) {
+        auto key = pb::adopt(pbDictKeyAt(cs___SortDict, i));
+        pbVectorAppendObj(&names, key.get());
+    }
+    return names;
+}
+
+extern "C" PB_EXPORT PB_VECTOR* csSortTableSortsVector(void) {
+    PB_VECTOR* sorts = pbVectorCreate();
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    for (PB_INT i = 0; i < pbDictLength(cs___SortDict); ++i) {
+        auto rec = pb::adopt(cs___SortRecordFrom(pbDictValueAt(cs___SortDict, i)));
+        pbVectorAppendObj(&sorts, pbSortObj(cs___SortRecordPbSort(rec.get())));
+    }
+    return sorts;
+}
+
+extern "C" PB_EXPORT PB_STORE* csSortNormalizeConfig(PB_SORT* sort, PB_STORE* config, PB_BOOL complete,
+                                                     PB_BOOL includePrivateData) {
+    PB_ASSERT(sort);
+    PB_ASSERT(config);
+    if (auto rec = pb::adopt(cs___SortTableRecordBySort(sort))) {
+        if (PB_STORE* normalized = cs___SortRecordNormalizeConfig(rec.get(), config, complete, includePrivateData))
+            return normalized;
+    }
+    return pbStoreCreate();
+}

@@ -1,0 +1,145 @@
+// The sort table and the module table: registration through backends,
+// lookups, listings, callbacks and their absence, and the preconditions.
+#include <gtest/gtest.h>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_ref.hpp"
+#include "support/cs_fixture.hpp"
+
+namespace {
+
+using pb::adopt;
+using vtest::take;
+
+PB_SORT_DEFINE(testSortA, &cs___module, "TEST_SORT_A", nullptr, nullptr, nullptr);
+PB_SORT_DEFINE(testSortB, &cs___module, "TEST_SORT_B", nullptr, nullptr, nullptr);
+
+const PB_MODULE_RECORD demoRecord = {2, "vorlix", "Vorlix Server", 4, 14, 21, "", "", "", "demo", "Demo", "1.0",
+                                     "pb", ""};
+PB_MODULE_DEFINE(demoModule, &demoRecord, nullptr, nullptr, nullptr, nullptr);
+
+pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+
+// Callbacks that answer with a store naming what was called.
+PB_STORE* mark(const char* what, PB_BOOL a, PB_BOOL b) {
+    PB_STORE* s = pbStoreCreate();
+    pbStoreSetValueCstr(&s, "called", -1, str(what).get());
+    pbStoreSetValueBoolCstr(&s, "a", -1, a);
+    pbStoreSetValueBoolCstr(&s, "b", -1, b);
+    return s;
+}
+
+int setConfigCalls = 0;
+
+PB_OBJ* tryCreate(PB_OBJ*, PB_STORE*, TR_ANCHOR*) { return pb___ObjCreate(sizeof(PB_OBJ), &testSortA); }
+PB_STORE* sortConfig(PB_OBJ*, PB_OBJ*, PB_BOOL complete, PB_BOOL priv) { return mark("config", complete, priv); }
+void sortSetConfig(PB_OBJ*, PB_OBJ*, PB_STORE*) { ++setConfigCalls; }
+PB_STORE* normalize(PB_OBJ*, PB_STORE*, PB_BOOL complete, PB_BOOL priv) { return mark("normalize", complete, priv); }
+
+PB_STORE* moduleConfig(PB_OBJ* context, PB_BOOL complete, PB_BOOL priv) {
+    EXPECT_NE(context, nullptr);
+    return mark("config", complete, priv);
+}
+void moduleSetConfig(PB_OBJ*, PB_STORE*) { ++setConfigCalls; }
+
+using CsRegistry = vtest::CsModuleTest;
+
+TEST_F(CsRegistry, SortBackendRegistersForItsLifetime) {
+    auto name = str("TEST_SORT_A");
+    EXPECT_FALSE(csSortTableHasSortName(name.get()));
+    auto backend = adopt(csSortBackendCreate(&testSortA, tryCreate, sortConfig, sortSetConfig, normalize, nullptr,
+                                             nullptr, nullptr));
+    auto other = adopt(csSortBackendCreate(&testSortB, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(csSortTableHasSortName(name.get()));
+    EXPECT_TRUE(csSortTableHasSort(&testSortB));
+
+    auto names = adopt(csSortTableSortNamesVector());
+    auto sorts = adopt(csSortTableSortsVector());
+    ASSERT_EQ(pbVectorLength(names.get()), pbVectorLength(sorts.get()));
+    for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
+        auto n = adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
+        auto s = pbSortFrom(pbVectorObjAt(sorts.get(), i));
+        EXPECT_EQ(take(pbSortName(s)), take(pbStringRetain(n.get())));
+    }
+
+    auto rec = adopt(cs___SortTableRecordBySort(&testSortA));
+    auto obj = adopt(cs___SortRecordTryCreate(rec.get(), nullptr, nullptr));
+    ASSERT_TRUE(obj);
+    auto config = adopt(cs___SortRecordConfig(rec.get(), obj.get(), 7, 0));
+    PB_BOOL flag = 0;
+    ASSERT_TRUE(pbStoreValueBoolCstr(config.get(), "a", -1, &flag));
+    EXPECT_EQ(flag, 1);  // flags arrive as 0 or 1
+    setConfigCalls = 0;
+    cs___SortRecordSetConfig(rec.get(), obj.get(), config.get());
+    EXPECT_EQ(setConfigCalls, 1);
+    EXPECT_EQ(cs___SortRecordStatus(rec.get(), obj.get()), nullptr);  // no callback
+
+    auto normalized = adopt(csSortNormalizeConfig(&testSortA, config.get(), PB_TRUE, PB_FALSE));
+    EXPECT_EQ(take(pbStoreValueCstr(normalized.get(), "called", -1)), "normalize");
+    auto empty = adopt(csSortNormalizeConfig(&testSortB, config.get(), PB_TRUE, PB_FALSE));
+    EXPECT_EQ(pbStoreLength(empty.get()), 0);  // registered without the callback
+
+    other.reset();
+    EXPECT_FALSE(csSortTableHasSort(&testSortB));
+    auto unregistered = adopt(csSortNormalizeConfig(&testSortB, config.get(), PB_TRUE, PB_FALSE));
+    EXPECT_EQ(pbStoreLength(unregistered.get()), 0);
+    rec.reset();
+    backend.reset();
+    EXPECT_FALSE(csSortTableHasSortName(name.get()));
+}
+
+TEST_F(CsRegistry, ModuleBackendRegistersForItsLifetime) {
+    auto name = str("demo");
+    EXPECT_FALSE(csModuleTableHasModuleName(name.get()));
+    auto unknown = adopt(csModuleConfigByModuleName(name.get(), PB_FALSE, PB_FALSE));
+    EXPECT_EQ(pbStoreLength(unknown.get()), 0);
+    EXPECT_EQ(csModuleStatusByModuleName(name.get()), nullptr);
+
+    auto context = str("context");
+    auto backend = adopt(csModuleBackendCreate(&demoModule, moduleConfig, moduleSetConfig, nullptr, nullptr,
+                                               pbStringObj(context.get())));
+    EXPECT_TRUE(csModuleTableHasModule(&demoModule));
+    auto config = adopt(csModuleConfigByModuleName(name.get(), PB_TRUE, PB_TRUE));
+    EXPECT_EQ(take(pbStoreValueCstr(config.get(), "called", -1)), "config");
+    setConfigCalls = 0;
+    csModuleSetConfigByModuleName(name.get(), config.get());
+    EXPECT_EQ(setConfigCalls, 1);
+    auto info = adopt(csModuleInfoByModule(&demoModule));  // no info callback
+    EXPECT_EQ(pbStoreLength(info.get()), 0);
+    EXPECT_EQ(csModuleStatusByModule(&demoModule), nullptr);
+
+    auto modules = adopt(csModuleTableModulesVector());
+    auto names = adopt(csModuleTableModuleNamesVector());
+    ASSERT_EQ(pbVectorLength(modules.get()), 2);  // "cs" and "demo"
+    for (PB_INT i = 0; i < 2; ++i) {
+        auto m = adopt(pbModuleFrom(pbVectorObjAt(modules.get(), i)));
+        auto n = adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
+        EXPECT_EQ(take(pbModuleName(m.get())), take(pbStringRetain(n.get())));
+    }
+    backend.reset();
+    EXPECT_FALSE(csModuleTableHasModuleName(name.get()));
+}
+
+using CsRegistryDeathTest = CsRegistry;
+
+TEST_F(CsRegistryDeathTest, SecondRegistrationsAndBadNamesStopTheProcess) {
+    auto a = adopt(csSortBackendCreate(&testSortA, tryCreate, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_DEATH(csSortBackendCreate(&testSortA, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+                 "cs_sort_table.cpp:[0-9]+: !pbDictHasStringKey\\( cs___SortDict, sortName \\)");
+    EXPECT_DEATH(csModuleBackendCreate(csModule(), nullptr, nullptr, nullptr, nullptr, nullptr),
+                 "cs_module_table.cpp:[0-9]+: !pbDictHasStringKey\\( cs___ModulesDict, moduleName \\)");
+    EXPECT_DEATH(csSortTableHasSortName(str("lower").get()), "pbNameUpperCaseOk\\( sortName, PB_TRUE \\)");
+    EXPECT_DEATH(csModuleTableHasModuleName(str("Demo").get()), "pbModuleNameOk\\( moduleName \\)");
+    EXPECT_DEATH(csModuleBackendCreate(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), ": module\n");
+
+    auto rec = adopt(cs___SortTableRecordBySort(&testSortA));
+    auto wrong = str("x");
+    auto store = adopt(pbStoreCreate());
+    EXPECT_DEATH(cs___SortRecordSetConfig(rec.get(), pbStringObj(wrong.get()), store.get()),
+                 "pbObjSort\\( object \\) == rec->pbSort");
+    auto obj = adopt(cs___SortRecordTryCreate(rec.get(), nullptr, nullptr));
+    EXPECT_DEATH(cs___SortRecordSetConfig(rec.get(), obj.get(), nullptr), ": config\n");
+}
+
+}  // namespace
