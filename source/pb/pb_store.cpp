@@ -1,6 +1,7 @@
 // Stores (map and array) on the persistent sequence, with copy-on-write setters.
 #include "pb/pb_store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -301,6 +302,33 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
         fn(view, context);
     }
 }
+
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries) {
+    auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
+        return compareChars(pbStringBacking(a.key.get()), pbStringLength(a.key.get()), pbStringBacking(b.key.get()),
+                            pbStringLength(b.key.get())) < 0;
+    };
+    if (!array) {
+        for (const auto& e : entries)
+            if (!e.key || !addressOk(pbStringBacking(e.key.get()), pbStringLength(e.key.get()))) return nullptr;
+        // Documents written by the encoder arrive in order; others are sorted.
+        if (!std::is_sorted(entries.begin(), entries.end(), keyLess))
+            std::stable_sort(entries.begin(), entries.end(), keyLess);
+        for (size_t i = 1; i < entries.size(); ++i)
+            if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
+    }
+    PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
+    for (auto& e : entries) {
+        Entry entry;
+        if (!array) entry.key = std::move(e.key);
+        entry.type = e.type;
+        entry.number = e.number;
+        entry.object = std::move(e.object);
+        store->entries.append(std::move(entry));
+    }
+    return store;
+}
+
 
 }  // namespace pb
 

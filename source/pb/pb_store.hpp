@@ -9,6 +9,9 @@
 //     }, ctx );
 #pragma once
 
+#include <vector>
+
+#include "pb/pb_ref.hpp"
 #include "pb/pb_store.h"
 
 namespace pb {
@@ -25,5 +28,19 @@ struct StoreEntryView {
 
 // Calls fn( entry, context ) for every entry in position order.
 void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void* context), void* context);
+
+// One entry for storeCreateFromEntries: key (map stores only), type, and the
+// value in number (int, bool as 0 or 1) or object (string, store).
+struct StoreBuildEntry {
+    Ref<PB_STRING> key;
+    PB_INT type;
+    PB_INT number;
+    Ref<PB_OBJ> object;
+};
+
+// A new store holding entries, built in one pass (the decoder's way in).
+// Map entries are put in key order; the result is NULL when a key is not a
+// valid address or occurs twice. The entries are moved from.
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries);
 
 }  // namespace pb

@@ -9,9 +9,12 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
+#include "pb/pb_store.hpp"
 #include "pb/pb_string.h"
 #include "pb/pb_utf8.hpp"
 
@@ -61,19 +64,10 @@ public:
     // Writes a store as a JSON object or array, one entry per line.
     void store(PB_STORE* s, int depth) {
         bool array = pbStoreIsArray(s);
-        PB_INT n = pbStoreLength(s);
         out.push_back(array ? '[' : '{');
-        for (PB_INT i = 0; i < n; ++i) {
-            if (i) out.push_back(',');
-            newline(depth + 1);
-            if (!array) {
-                auto key = pb::adopt(pbStoreAddressAt(s, i));
-                string(key.get());
-                out.push_back(':');
-            }
-            value(s, i, depth + 1);
-        }
-        if (n) newline(depth);
+        Frame frame{this, depth + 1};
+        pb::storeForEach(s, &Emitter::entry, &frame);
+        if (pbStoreLength(s)) newline(depth);
         out.push_back(array ? ']' : '}');
     }
 
@@ -98,30 +92,25 @@ private:
         }
     }
 
-    void value(PB_STORE* s, PB_INT i, int depth) {
-        switch (pbStoreTypeAt(s, i)) {
-        case PB_STORE_TYPE_STRING: {
-            auto v = pb::adopt(pbStoreValueAt(s, i));
-            string(v.get());
-            break;
+    struct Frame {
+        Emitter* emitter;
+        int depth;  // of the entries
+    };
+
+    static void entry(const pb::StoreEntryView& e, void* context) {
+        auto* frame = static_cast<Frame*>(context);
+        Emitter& self = *frame->emitter;
+        if (e.index) self.out.push_back(',');
+        self.newline(frame->depth);
+        if (e.key) {
+            self.string(e.key);
+            self.out.push_back(':');
         }
-        case PB_STORE_TYPE_INT: {
-            PB_INT v = 0;
-            pbStoreValueIntAt(s, i, &v);
-            integer(v);
-            break;
-        }
-        case PB_STORE_TYPE_BOOL: {
-            PB_BOOL v = 0;
-            pbStoreValueBoolAt(s, i, &v);
-            ascii(v ? "true" : "false");
-            break;
-        }
-        default: {
-            auto v = pb::adopt(pbStoreStoreAt(s, i));
-            store(v.get(), depth);
-            break;
-        }
+        switch (e.type) {
+        case PB_STORE_TYPE_STRING: self.string(e.string); break;
+        case PB_STORE_TYPE_INT: self.integer(e.number); break;
+        case PB_STORE_TYPE_BOOL: self.ascii(e.number ? "true" : "false"); break;
+        default: self.store(e.store, frame->depth); break;
         }
     }
 };
@@ -140,73 +129,76 @@ using simdjson::dom::element;
 using simdjson::dom::element_type;
 
 // Builds stores from a parsed document; any deviation from the store form
-// makes the whole decode fail.
+// makes the whole decode fail. Each JSON object or array becomes one store,
+// built in one pass from its entries. Short strings (keys above all) repeat
+// in configurations, so one decode shares one string object per text.
 class Builder {
 public:
     // The store for a JSON object or array, or NULL.
     PB_STORE* store(element e, int depth) {
         if (depth > PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
-        if (e.type() == element_type::ARRAY) return array(e, depth);
-        if (e.type() != element_type::OBJECT) return nullptr;
+        std::vector<pb::StoreBuildEntry> entries;
+        if (e.type() == element_type::ARRAY) {
+            simdjson::dom::array items;
+            if (e.get_array().get(items) != simdjson::SUCCESS) return nullptr;
+            entries.reserve(items.size());
+            for (element item : items) {
+                entries.emplace_back();
+                if (!value(item, depth, entries.back())) return nullptr;
+            }
+            return pb::storeCreateFromEntries(true, entries);
+        }
         simdjson::dom::object object;
         if (e.get_object().get(object) != simdjson::SUCCESS) return nullptr;
-        pb::Ref<PB_STORE> s = pb::adopt(pbStoreCreate());
+        entries.reserve(object.size());
         for (auto field : object) {
-            std::string_view key = field.key;
-            if (!pbStoreAddressOkCstr(key.data(), PB_INT(key.size()))) return nullptr;
-            if (pbStoreHasAddressCstr(s.get(), key.data(), PB_INT(key.size()))) return nullptr;
-            if (!set(s, key, field.value, depth)) return nullptr;
+            entries.emplace_back();
+            entries.back().key = text(field.key);
+            if (!value(field.value, depth, entries.back())) return nullptr;
         }
-        return s.leak();
+        // Invalid and duplicate keys make this NULL.
+        return pb::storeCreateFromEntries(false, entries);
     }
 
 private:
-    PB_STORE* array(element e, int depth) {
-        simdjson::dom::array items;
-        if (e.get_array().get(items) != simdjson::SUCCESS) return nullptr;
-        pb::Ref<PB_STORE> s = pb::adopt(pbStoreCreateArray());
-        for (element item : items) {
-            switch (item.type()) {
-            case element_type::STRING: {
-                std::string_view v = item.get_string().value_unsafe();
-                pbStoreAppendValueCstr(s.out(), v.data(), PB_INT(v.size()));
-                break;
-            }
-            case element_type::INT64: pbStoreAppendValueInt(s.out(), item.get_int64().value_unsafe()); break;
-            case element_type::BOOL: pbStoreAppendValueBool(s.out(), item.get_bool().value_unsafe()); break;
-            case element_type::OBJECT:
-            case element_type::ARRAY: {
-                auto sub = pb::adopt(store(item, depth + 1));
-                if (!sub) return nullptr;
-                pbStoreAppendStore(s.out(), sub.get());
-                break;
-            }
-            default: return nullptr;  // null, fractions, integers beyond 64 bits
-            }
-        }
-        return s.leak();
+    static constexpr size_t kShared = 32;        // texts up to this many bytes are shared
+    static constexpr size_t kSharedMax = 4096;   // at most this many of them
+    std::unordered_map<std::string_view, pb::Ref<PB_STRING>> shared_;
+
+    pb::Ref<PB_STRING> text(std::string_view v) {
+        if (v.size() > kShared) return pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+        auto it = shared_.find(v);
+        if (it != shared_.end()) return it->second;
+        auto s = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+        if (shared_.size() < kSharedMax) shared_.emplace(v, s);
+        return s;
     }
 
-    bool set(pb::Ref<PB_STORE>& s, std::string_view key, element value, int depth) {
-        const char* k = key.data();
-        auto n = PB_INT(key.size());
-        switch (value.type()) {
+    bool value(element v, int depth, pb::StoreBuildEntry& out) {
+        switch (v.type()) {
         case element_type::STRING: {
-            std::string_view v = value.get_string().value_unsafe();
-            auto str = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-            pbStoreSetValueCstr(s.out(), k, n, str.get());
+            auto s = text(v.get_string().value_unsafe());
+            out.type = PB_STORE_TYPE_STRING;
+            out.object = pb::adopt(pbObjRetain(pbStringObj(s.get())));
             return true;
         }
-        case element_type::INT64: pbStoreSetValueIntCstr(s.out(), k, n, value.get_int64().value_unsafe()); return true;
-        case element_type::BOOL: pbStoreSetValueBoolCstr(s.out(), k, n, value.get_bool().value_unsafe()); return true;
+        case element_type::INT64:
+            out.type = PB_STORE_TYPE_INT;
+            out.number = v.get_int64().value_unsafe();
+            return true;
+        case element_type::BOOL:
+            out.type = PB_STORE_TYPE_BOOL;
+            out.number = v.get_bool().value_unsafe() ? 1 : 0;
+            return true;
         case element_type::OBJECT:
         case element_type::ARRAY: {
-            auto sub = pb::adopt(store(value, depth + 1));
+            PB_STORE* sub = store(v, depth + 1);
             if (!sub) return false;
-            pbStoreSetStoreCstr(s.out(), k, n, sub.get());
+            out.type = PB_STORE_TYPE_STORE;
+            out.object = pb::adopt(pbStoreObj(sub));
             return true;
         }
-        default: return false;
+        default: return false;  // null, fractions, integers beyond 64 bits
         }
     }
 };
