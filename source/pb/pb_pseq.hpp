@@ -245,10 +245,37 @@ private:
     static PB_INT weight(const E&) { return 1; }
     static PB_INT weight(const Slot& s) { return s.size; }
 
+    // Freed node memory is kept for reuse by the same thread (a few dozen
+    // nodes of each kind), which spares the allocator and fresh pages when
+    // many small containers come and go, as when a document is decoded.
+    template <class T>
+    struct NodeCache {
+        static constexpr int kKeep = 64;
+        void* memory[kKeep];
+        int count = 0;
+        ~NodeCache() {
+            while (count > 0) pb___MemFree(memory[--count]);
+        }
+    };
+    template <class T>
+    static NodeCache<T>& nodeCache() {
+        thread_local NodeCache<T> cache;
+        return cache;
+    }
+
     template <class T>
     static Body<T>* newBody(bool isLeaf) {
-        void* mem = pb___MemAlloc(sizeof(Body<T>));
+        NodeCache<T>& cache = nodeCache<T>();
+        void* mem = cache.count > 0 ? cache.memory[--cache.count] : pb___MemAlloc(sizeof(Body<T>));
         return new (mem) Body<T>(isLeaf);
+    }
+
+    template <class T>
+    static void freeBody(Body<T>* body) {
+        body->~Body<T>();
+        NodeCache<T>& cache = nodeCache<T>();
+        if (cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
+        else pb___MemFree(body);
     }
 
     static void retainNode(Node* n) { n->refs.fetch_add(1, std::memory_order_relaxed); }
@@ -257,14 +284,11 @@ private:
     static void releaseNode(Node* n) {
         if (n->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
         if (n->leaf) {
-            Leaf* leaf = asLeaf(n);
-            leaf->~Leaf();
-            pb___MemFree(leaf);
+            freeBody(asLeaf(n));
         } else {
             Inner* in = asInner(n);
             for (int i = 0; i < in->count; ++i) releaseNode(in->at[i].child);
-            in->~Inner();
-            pb___MemFree(in);
+            freeBody(in);
         }
     }
 

@@ -297,8 +297,9 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     for (Entries::Cursor c(store->entries); !c.done(); c.next(), ++index) {
         const Entry& e = *c;
         StoreEntryView view{index, e.key.get(), e.type, e.number, nullptr, nullptr};
-        if (e.type == PB_STORE_TYPE_STRING) view.string = pbStringFrom(e.object.obj());
-        if (e.type == PB_STORE_TYPE_STORE) view.store = pbStoreFrom(e.object.obj());
+        // The entry's type tells the object's sort; no check needed.
+        if (e.type == PB_STORE_TYPE_STRING) view.string = reinterpret_cast<PB_STRING*>(e.object.obj());
+        if (e.type == PB_STORE_TYPE_STORE) view.store = reinterpret_cast<PB_STORE*>(e.object.obj());
         fn(view, context);
     }
 }

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "pb/pb_name.h"
@@ -25,9 +24,18 @@ constexpr std::string_view kStoreKey = "store";
 
 // ---------------------------------------------------------------- emitter
 
+std::string& scratch();
+
 class Emitter {
 public:
-    std::string out;
+    // The output is built in a buffer that the thread keeps, so that the
+    // next encode starts with room enough (a large one is given back).
+    explicit Emitter() : out(scratch()) { out.clear(); }
+    ~Emitter() {
+        if (out.capacity() > (size_t(16) << 20)) std::string().swap(out);
+    }
+
+    std::string& out;
 
     // Writes a string with the escapes that RFC 8259 requires; code points
     // that UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
@@ -115,6 +123,11 @@ private:
     }
 };
 
+std::string& scratch() {
+    thread_local std::string buffer;
+    return buffer;
+}
+
 // A headerless map store whose first key is the header key must be wrapped,
 // or it would read back as a wrapper.
 bool needsWrapper(PB_STORE* store) {
@@ -161,17 +174,25 @@ public:
     }
 
 private:
-    static constexpr size_t kShared = 32;        // texts up to this many bytes are shared
-    static constexpr size_t kSharedMax = 4096;   // at most this many of them
-    std::unordered_map<std::string_view, pb::Ref<PB_STRING>> shared_;
+    // Keys and short values repeat in configurations: a direct-mapped cache
+    // of the texts seen last lets one decode share one string per text.
+    static constexpr size_t kShared = 32;  // texts up to this many bytes are shared
+    static constexpr size_t kSlots = 512;
+    struct Slot {
+        std::string_view text;  // points into the parser's tape, valid for the decode
+        pb::Ref<PB_STRING> string;
+    };
+    std::vector<Slot> shared_ = std::vector<Slot>(kSlots);
 
     pb::Ref<PB_STRING> text(std::string_view v) {
         if (v.size() > kShared) return pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-        auto it = shared_.find(v);
-        if (it != shared_.end()) return it->second;
-        auto s = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-        if (shared_.size() < kSharedMax) shared_.emplace(v, s);
-        return s;
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (char c : v) hash = (hash ^ uint8_t(c)) * 16777619u;
+        Slot& slot = shared_[hash % kSlots];
+        if (slot.string && slot.text == v) return slot.string;
+        slot.text = v;
+        slot.string = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+        return slot.string;
     }
 
     bool value(element v, int depth, pb::StoreBuildEntry& out) {
