@@ -153,7 +153,7 @@ extern "C" PB_EXPORT void pbProcessSchedule(PB_PROCESS* process) {
     PB_ASSERT(process);
     bool threaded = !pb::clockManual();
     RunQueue& q = queue();
-    std::lock_guard<std::mutex> guard(q.lock);
+    std::unique_lock<std::mutex> lock(q.lock);
     if (process->halted || process->queued) return;
     if (process->running) {
         process->again = true;
@@ -162,10 +162,12 @@ extern "C" PB_EXPORT void pbProcessSchedule(PB_PROCESS* process) {
     pbObjRetain(&process->obj);
     process->queued = true;
     push(q, process);
-    if (threaded) {
-        startWorkersLocked(q);
-        q.work.notify_one();
-    }
+    if (!threaded) return;
+    startWorkersLocked(q);
+    // Wake a worker after leaving the lock, so that it does not wake only
+    // to wait for the lock.
+    lock.unlock();
+    q.work.notify_one();
 }
 
 // Marks the process halted, takes it off the run queue, and waits for a run
