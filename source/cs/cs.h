@@ -17,5 +17,14 @@
 #include "cs/sort/cs_sort_record.h"
 #include "cs/base/cs_module_cs.h"
 #include "cs/base/cs_startup_complete.h"
+#include "cs/object/cs_object_record.h"
+#include "cs/object/cs_object_table.h"
+#include "cs/object/cs_object.h"
+#include "cs/base/cs_wrapped_mode.h"
+#include "cs/base/cs_wrapped_options.h"
+#include "cs/base/cs_wrapped.h"
+#include "cs/base/cs_wrapped_cs.h"
+#include "cs/base/cs_stub.h"
+#include "cs/base/cs_stub_cs.h"
 
 #endif

@@ -5,7 +5,11 @@
 #include "cs/base/cs_module_cs.h"
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_startup_complete.h"
+#include "cs/base/cs_stub_cs.h"
+#include "cs/base/cs_wrapped_cs.h"
+#include "cs/base/cs_wrapped_mode.h"
 #include "cs/module/cs_module_table.h"
+#include "cs/object/cs_object_table.h"
 #include "cs/sort/cs_sort_table.h"
 #include "cs/status/cs_status_item_type.h"
 #include "cs/status/cs_status_reporter.h"
@@ -57,22 +61,30 @@ using Step = void (*)(void);
 // of the module itself; last the built-in updates.
 const Step startupSteps[] = {
     cs___StatusItemTypeStartup,
+    cs___WrappedModeStartup,
+    cs___ObjectTableStartup,
     cs___SortTableStartup,
     cs___ModuleTableStartup,
     cs___StartupCompleteStartup,
+    cs___WrappedCsStartup,
+    cs___StubCsStartup,
     cs___ModuleCsStartup,
 };
 
 // Shutdown undoes start-up from the update classes on, in reverse order.
 const Step shutdownSteps[] = {
     cs___ModuleCsShutdown,
+    cs___StubCsShutdown,
+    cs___WrappedCsShutdown,
     cs___StartupCompleteShutdown,
     cs___ModuleTableShutdown,
     cs___SortTableShutdown,
+    cs___ObjectTableShutdown,
 };
 
 // Final release undoes the enumerations and the reporter's state.
 const Step finalReleaseSteps[] = {
+    cs___WrappedModeShutdown,
     cs___StatusItemTypeShutdown,
     cs___StatusReporterShutdown,
 };
@@ -99,7 +111,7 @@ PB_BOOL startup() {
     return PB_TRUE;
 }
 
-void halt() {}
+void halt() { cs___ObjectTableHalt(); }
 
 void shutdown() {
     for (Step step : shutdownSteps) step();
