@@ -26,5 +26,13 @@
 #include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_stub.h"
 #include "cs/base/cs_stub_cs.h"
+#include "cs/update/cs_update_object.h"
+#include "cs/update/cs_update_objects.h"
+#include "cs/update/cs_update.h"
+#include "cs/update/cs_update_record.h"
+#include "cs/update/cs_update_backend.h"
+#include "cs/update/cs_update_table.h"
+#include "cs/update/cs_update_20000101.h"
+#include "cs/update/cs_update_20240402.h"
 
 #endif

@@ -13,6 +13,10 @@
 #include "cs/sort/cs_sort_table.h"
 #include "cs/status/cs_status_item_type.h"
 #include "cs/status/cs_status_reporter.h"
+#include "cs/update/cs_update.h"
+#include "cs/update/cs_update_20000101.h"
+#include "cs/update/cs_update_20240402.h"
+#include "cs/update/cs_update_table.h"
 #include "pb/pb_identifier.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_region.hpp"
@@ -62,24 +66,34 @@ using Step = void (*)(void);
 const Step startupSteps[] = {
     cs___StatusItemTypeStartup,
     cs___WrappedModeStartup,
+    cs___UpdateStartup,
+    cs___UpdateObjectStartup,
     cs___ObjectTableStartup,
     cs___SortTableStartup,
     cs___ModuleTableStartup,
+    cs___UpdateTableStartup,
     cs___StartupCompleteStartup,
     cs___WrappedCsStartup,
     cs___StubCsStartup,
     cs___ModuleCsStartup,
+    cs___Update20000101Startup,
+    cs___Update20240402Startup,
 };
 
 // Shutdown undoes start-up from the update classes on, in reverse order.
 const Step shutdownSteps[] = {
+    cs___Update20240402Shutdown,
+    cs___Update20000101Shutdown,
     cs___ModuleCsShutdown,
     cs___StubCsShutdown,
     cs___WrappedCsShutdown,
     cs___StartupCompleteShutdown,
+    cs___UpdateTableShutdown,
     cs___ModuleTableShutdown,
     cs___SortTableShutdown,
     cs___ObjectTableShutdown,
+    cs___UpdateObjectShutdown,
+    cs___UpdateShutdown,
 };
 
 // Final release undoes the enumerations and the reporter's state.
