@@ -1,0 +1,92 @@
+// Object table sets: N distinct records entered one by one, each change
+// published at once or all of them inside one update bracket, with no
+// observer or with 10 object observers registered.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_runtime.h"
+#include "pb/pb_runtime_clock.h"
+
+namespace {
+
+PB_SORT_DEFINE(benchThingSort, &pb___module, "BENCH_THING", nullptr, nullptr, nullptr);
+
+// The module "cs" running in the manual clock mode for one benchmark.
+struct ModuleStarted {
+    ModuleStarted() {
+        pbRuntimeSetManualClock(PB_TRUE);
+        pbRuntimeStart(nullptr);
+        pbRuntimeLoadModuleCstr("cs", -1);
+    }
+    ~ModuleStarted() {
+        pbRuntimeStop();
+        pbRuntimeManualRunPending();
+    }
+};
+
+// N records with distinct names and distinct objects, made before timing.
+std::vector<pb::Ref<CS_OBJECT_RECORD>> makeRecords(int64_t n) {
+    std::vector<pb::Ref<CS_OBJECT_RECORD>> records;
+    records.reserve(size_t(n));
+    for (int64_t i = 0; i < n; ++i) {
+        auto name = pb::adopt(pbStringCreateFromFormatCstr("object%i", -1, PB_INT(i)));
+        auto object = pb::adopt(pb___ObjCreate(sizeof(PB_OBJ), &benchThingSort));
+        records.push_back(pb::adopt(csObjectRecordCreate(name.get(), object.get())));
+    }
+    return records;
+}
+
+// Object observers of the first `count` names, registered with the table.
+std::vector<pb::Ref<CS_OBJECT_OBSERVER>> makeObservers(int64_t count) {
+    std::vector<pb::Ref<CS_OBJECT_OBSERVER>> observers;
+    for (int64_t i = 0; i < count; ++i) {
+        auto name = pb::adopt(pbStringCreateFromFormatCstr("object%i", -1, PB_INT(i)));
+        observers.push_back(pb::adopt(csObjectObserverCreate()));
+        csObjectObserverSetObservedName(observers.back().get(), name.get());
+    }
+    return observers;
+}
+
+// range(0) records set into an empty table per iteration; range(1) = 1
+// wraps the whole batch in one update bracket (its end is timed too);
+// range(2) object observers are registered. Emptying the table between
+// iterations is not timed. The "per set" counter is the time of one
+// csObjectTableSet.
+void BM_ObjectTableSet(benchmark::State& state) {
+    ModuleStarted started;
+    const int64_t n = state.range(0);
+    const bool bracket = state.range(1) != 0;
+    auto observers = makeObservers(state.range(2));
+    auto records = makeRecords(n);
+    for (auto _ : state) {
+        if (bracket) cs___ObjectTableUpdateBegin();
+        for (auto& rec : records) csObjectTableSet(rec.get());
+        if (bracket) cs___ObjectTableUpdateEnd();
+
+        state.PauseTiming();
+        cs___ObjectTableUpdateBegin();
+        for (auto& rec : records) {
+            auto object = pb::adopt(csObjectRecordObject(rec.get()));
+            csObjectTableDelByObject(object.get());
+        }
+        cs___ObjectTableUpdateEnd();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+    state.counters["per set"] =
+        benchmark::Counter(double(state.iterations()) * double(n), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ObjectTableSet)
+    ->ArgNames({"n", "bracket", "observers"})
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}, {0, 10}})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
