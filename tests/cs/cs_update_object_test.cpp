@@ -52,9 +52,6 @@ TEST_F(CsUpdateObject, NewObjectsHoldDefaultsAndSettersCopyOnlyWhenShared) {
 
     auto copy = adopt(csUpdateObjectCreateFrom(uo.get()));
     EXPECT_EQ(stored(copy.get()), stored(uo.get()));
-    auto config = adopt(csUpdateObjectConfig(uo.get()));
-    auto copiedConfig = adopt(csUpdateObjectConfig(copy.get()));
-    EXPECT_EQ(config.get(), copiedConfig.get());  // shared, not copied
 
     auto held = copy;
     csUpdateObjectDelWrappedMode(copy.out());
@@ -141,13 +138,10 @@ TEST_F(CsUpdateObjectDeathTest, BadNamesAndModesStopTheProcess) {
     auto uo = adopt(csUpdateObjectCreate(str("CS_A").get()));
     EXPECT_DEATH(csUpdateObjectCreate(str("cs_a").get()),
                  "cs_update_object.cpp:[0-9]+: pbNameUpperCaseOk\\( sortName, PB_TRUE \\)");
-    EXPECT_DEATH(csUpdateObjectSetSortName(uo.out(), nullptr), "pbNameUpperCaseOk\\( sortName, PB_TRUE \\)");
     EXPECT_DEATH(csUpdateObjectSetWrappedMode(uo.out(), 3), "cs_update_object.cpp:[0-9]+: CS_WRAPPED_MODE_OK\\( wm \\)");
     EXPECT_DEATH(csUpdateObjectSetWrappedMode(uo.out(), -1), "CS_WRAPPED_MODE_OK\\( wm \\)");
-    EXPECT_DEATH(csUpdateObjectSetConfig(uo.out(), nullptr), "cs_update_object.cpp:[0-9]+: config\n");
     CS_UPDATE_OBJECT* none = nullptr;
     EXPECT_DEATH(csUpdateObjectSetVisible(&none, PB_TRUE), "cs_update_object.cpp:[0-9]+: \\*uo\n");
-    EXPECT_DEATH(csUpdateObjectTryRestore(nullptr), "cs_update_object.cpp:[0-9]+: store\n");
 }
 
 }  // namespace
