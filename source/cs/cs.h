@@ -4,6 +4,8 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_options.h"
+#include "cs/config/cs_config_store.h"
+#include "cs/config/cs_config.h"
 #include "cs/status/cs_status_item_type.h"
 #include "cs/status/cs_status_item.h"
 #include "cs/status/cs_status_items.h"

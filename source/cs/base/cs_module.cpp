@@ -5,6 +5,7 @@
 #include "cs/base/cs_module_cs.h"
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_startup_complete.h"
+#include "cs/config/cs_config.h"
 #include "cs/base/cs_stub_cs.h"
 #include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_wrapped_mode.h"
@@ -72,6 +73,7 @@ const Step startupSteps[] = {
     cs___SortTableStartup,
     cs___ModuleTableStartup,
     cs___UpdateTableStartup,
+    cs___ConfigStartup,
     cs___StartupCompleteStartup,
     cs___WrappedCsStartup,
     cs___StubCsStartup,
@@ -88,6 +90,7 @@ const Step shutdownSteps[] = {
     cs___StubCsShutdown,
     cs___WrappedCsShutdown,
     cs___StartupCompleteShutdown,
+    cs___ConfigShutdown,
     cs___UpdateTableShutdown,
     cs___ModuleTableShutdown,
     cs___SortTableShutdown,

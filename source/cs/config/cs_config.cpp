@@ -1,0 +1,312 @@
+// Gathering and applying the configuration of the process.
+#include "cs/config/cs_config.h"
+
+#include "cs/base/cs_module.h"
+#include "cs/base/cs_options.h"
+#include "cs/module/cs_module_table.h"
+#include "cs/object/cs_object.h"
+#include "cs/object/cs_object_record.h"
+#include "cs/object/cs_object_table.h"
+#include "cs/sort/cs_sort_table.h"
+#include "pb/pb_dict.h"
+#include "pb/pb_module_version.h"
+#include "pb/pb_monitor.hpp"
+#include "pb/pb_name.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_runtime.h"
+#include "pb/pb_signal.h"
+#include "pb/pb_stdfunc.hpp"
+#include "pb/pb_string.h"
+#include "tr/tr_stream.h"
+
+namespace {
+
+using pb::adopt;
+using Store = pb::Ref<PB_STORE>;
+using String = pb::Ref<PB_STRING>;
+
+// The keys of the configuration store, made once at start-up.
+struct Keys {
+    String comment, config, info, metaData, modules, objects, protectedFlag, sort, sorts, trMark, version, visible;
+};
+
+// Module-wide state: NULL (0) before start-up, all-ones after shutdown.
+// Everything but the trace stream is guarded by configMonitor.
+TR_STREAM* configTrStream = nullptr;  // the module's stream; set once at start-up
+PB_MONITOR* configMonitor = nullptr;
+PB_SIGNAL* configUpdateSignal = nullptr;
+PB_INT configVersion = 0;
+PB_STORE* configStore = nullptr;      // with private data
+PB_STORE* configStoreNP = nullptr;    // without private data
+Keys* keys = nullptr;
+
+// A string value of a store, or NULL.
+String valueOf(PB_STORE* store, PB_STRING* key) { return adopt(pbStoreValue(store, key)); }
+Store storeOf(PB_STORE* store, PB_STRING* key) { return adopt(pbStoreStore(store, key)); }
+
+// The two "modules" stores (gather step for modules).
+void gatherModules() {
+    Store modules = adopt(pbStoreCreate());
+    Store modulesNP = adopt(pbStoreCreate());
+    auto vec = adopt(pbRuntimeModulesVector());
+    for (PB_INT i = 0; i < pbVectorLength(vec.get()); ++i) {
+        auto module = adopt(pbModuleFrom(pbVectorObjAt(vec.get(), i)));
+        Store entry = adopt(pbStoreCreate());
+        Store entryNP = adopt(pbStoreCreate());
+        if (auto version = adopt(pbModuleVersion(module.get()))) {
+            auto text = adopt(pbModuleVersionToString(version.get()));
+            pbStoreSetValue(entry.out(), keys->version.get(), text.get());
+            pbStoreSetValue(entryNP.out(), keys->version.get(), text.get());
+        }
+        if (csModuleTableHasModule(module.get())) {
+            pbStoreSetStore(entry.out(), keys->config.get(),
+                            adopt(csModuleConfigByModule(module.get(), PB_FALSE, PB_TRUE)).get());
+            pbStoreSetStore(entryNP.out(), keys->config.get(),
+                            adopt(csModuleConfigByModule(module.get(), PB_FALSE, PB_FALSE)).get());
+            auto info = adopt(csModuleInfoByModule(module.get()));
+            pbStoreSetStore(entry.out(), keys->info.get(), info.get());
+            pbStoreSetStore(entryNP.out(), keys->info.get(), info.get());
+        }
+        auto name = adopt(pbModuleName(module.get()));
+        pbStoreSetStore(modules.out(), name.get(), entry.get());
+        pbStoreSetStore(modulesNP.out(), name.get(), entryNP.get());
+    }
+    pbStoreSetStore(&configStore, keys->modules.get(), modules.get());
+    pbStoreSetStore(&configStoreNP, keys->modules.get(), modulesNP.get());
+}
+
+// The entry of one record, with private data and without.
+void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Store* entryNP) {
+    auto object = adopt(csObjectRecordObject(rec));
+    Store e = adopt(pbStoreCreate());
+    pbStoreSetValue(e.out(), keys->sort.get(), sortName);
+    pbStoreSetValueBool(e.out(), keys->visible.get(), csObjectRecordVisible(rec));
+    pbStoreSetValueBool(e.out(), keys->protectedFlag.get(), csObjectRecordProtected(rec));
+    pbStoreSetValueBool(e.out(), keys->trMark.get(), csObjectRecordTrMark(rec));
+    if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->comment.get(), comment.get());
+    pbStoreSetStore(e.out(), keys->metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
+    Store eNP = e;  // shares until its "config" differs
+    pbStoreSetStore(e.out(), keys->config.get(), adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE)).get());
+    pbStoreSetStore(eNP.out(), keys->config.get(), adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE)).get());
+    *entry = std::move(e);
+    *entryNP = std::move(eNP);
+}
+
+String sortNameOf(PB_OBJ* object) { return adopt(pbSortName(pbObjSort(object))); }
+
+void gatherObjects() {
+    Store objects = adopt(pbStoreCreate());
+    Store objectsNP = adopt(pbStoreCreate());
+    auto records = adopt(csObjectTableRecordsVector());
+    for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
+        auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
+        auto object = adopt(csObjectRecordObject(rec.get()));
+        Store entry, entryNP;
+        objectEntries(rec.get(), sortNameOf(object.get()).get(), &entry, &entryNP);
+        auto name = adopt(csObjectRecordName(rec.get()));
+        pbStoreSetStore(objects.out(), name.get(), entry.get());
+        pbStoreSetStore(objectsNP.out(), name.get(), entryNP.get());
+    }
+    pbStoreSetStore(&configStore, keys->objects.get(), objects.get());
+    pbStoreSetStore(&configStoreNP, keys->objects.get(), objectsNP.get());
+}
+
+void gatherSorts() {
+    Store sorts = adopt(pbStoreCreate());
+    auto names = adopt(csSortTableSortNamesVector());
+    Store empty = adopt(pbStoreCreate());
+    for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
+        auto name = adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
+        pbStoreSetStore(sorts.out(), name.get(), empty.get());
+    }
+    pbStoreSetStore(&configStore, keys->sorts.get(), sorts.get());
+    pbStoreSetStore(&configStoreNP, keys->sorts.get(), sorts.get());
+}
+
+void setInfo() {
+    auto info = adopt(pbRuntimeInfo());
+    pbStoreSetStore(&configStore, keys->info.get(), info.get());
+    pbStoreSetStore(&configStoreNP, keys->info.get(), info.get());
+}
+
+// Hands the trace its form, counts the version and tells the watchers.
+PB_INT publish() {
+    auto opt = adopt(csModuleOptions());
+    trStreamSetConfiguration(configTrStream, csOptionsIncludePrivateData(opt.get()) ? configStore : configStoreNP);
+    ++configVersion;
+    auto fired = adopt(configUpdateSignal);
+    configUpdateSignal = pbSignalCreate();
+    pbSignalAssert(fired.get());
+    return configVersion;
+}
+
+// Apply, step "modules": every module of the process named in config with
+// a "config" store gets it; every module not named gets an empty store.
+void applyModules(PB_STORE* config) {
+    auto unnamed = adopt(pbDictCreate());
+    auto vec = adopt(pbRuntimeModulesVector());
+    for (PB_INT i = 0; i < pbVectorLength(vec.get()); ++i) {
+        auto module = adopt(pbModuleFrom(pbVectorObjAt(vec.get(), i)));
+        auto name = adopt(pbModuleName(module.get()));
+        pbDictSetStringKey(unnamed.out(), name.get(), pbStringObj(name.get()));
+    }
+    if (Store modules = storeOf(config, keys->modules.get())) {
+        for (PB_INT i = 0; i < pbStoreLength(modules.get()); ++i) {
+            auto name = adopt(pbStoreAddressAt(modules.get(), i));
+            Store entry = adopt(pbStoreStoreAt(modules.get(), i));
+            if (!pbModuleNameOk(name.get()) || !entry) continue;
+            pbDictDelStringKey(unnamed.out(), name.get());
+            if (pbStoreLength(entry.get()) == 0) continue;
+            if (Store moduleConfig = storeOf(entry.get(), keys->config.get()))
+                csModuleSetConfigByModuleName(name.get(), moduleConfig.get());
+        }
+    }
+    for (PB_INT i = 0; i < pbDictLength(unnamed.get()); ++i) {
+        auto name = adopt(pbStringFrom(pbDictKeyAt(unnamed.get(), i)));
+        csModuleSetConfigByModuleName(name.get(), adopt(pbStoreCreate()).get());
+    }
+}
+
+// Apply, step "objects", for one entry that passed the name and store
+// checks; returns false when the entry is skipped (not seen).
+bool applyObject(PB_STRING* name, PB_STORE* entry, PB_STORE** stObjects, PB_STORE** stObjectsNP) {
+    String sort = valueOf(entry, keys->sort.get());
+    PB_BOOL visible = PB_TRUE, isProtected = PB_FALSE, trMark = PB_FALSE, flag;
+    if (pbStoreValueBool(entry, keys->visible.get(), &flag)) visible = flag;
+    if (pbStoreValueBool(entry, keys->protectedFlag.get(), &flag)) isProtected = flag;
+    if (pbStoreValueBool(entry, keys->trMark.get(), &flag)) trMark = flag;
+    String comment = valueOf(entry, keys->comment.get());
+    Store config = storeOf(entry, keys->config.get());
+    Store metaData = storeOf(entry, keys->metaData.get());
+    if (!sort || !pbNameUpperCaseOk(sort.get(), PB_TRUE)) return false;
+
+    // Keep an object of the same sort and reconfigure it; create any other.
+    pb::Ref<PB_OBJ> object = adopt(csObjectTableLookupObjectByName(name));
+    if (object && pbStringEquals(sortNameOf(object.get()).get(), sort.get())) {
+        if (config) csObjectSetConfig(object.get(), config.get());
+    } else {
+        object = adopt(cs___ObjectCreateWithFallback(sort.get(), config.get()));
+        sort = sortNameOf(object.get());
+    }
+
+    auto rec = adopt(csObjectRecordCreate(name, object.get()));
+    csObjectRecordSetVisible(rec.out(), visible);
+    csObjectRecordSetProtected(rec.out(), isProtected);
+    csObjectRecordSetTrMark(rec.out(), trMark);
+    if (comment) csObjectRecordSetComment(rec.out(), comment.get());
+    if (metaData) csObjectRecordSetMetaData(rec.out(), metaData.get());
+    csObjectTableSet(rec.get());
+
+    Store gathered, gatheredNP;
+    objectEntries(rec.get(), sort.get(), &gathered, &gatheredNP);
+    pbStoreSetStore(stObjects, name, gathered.get());
+    pbStoreSetStore(stObjectsNP, name, gatheredNP.get());
+    return true;
+}
+
+void applyObjects(PB_STORE* config) {
+    cs___ObjectTableUpdateBegin();
+    Store objects = storeOf(configStore, keys->objects.get());
+    Store objectsNP = storeOf(configStoreNP, keys->objects.get());
+    PB_STORE* stObjects = objects.get();
+    PB_STORE* stObjectsNP = objectsNP.get();
+    PB_ASSERT(stObjects);
+    PB_ASSERT(stObjectsNP);
+    auto seen = adopt(pbDictCreate());
+
+    if (Store entries = storeOf(config, keys->objects.get())) {
+        for (PB_INT i = 0; i < pbStoreLength(entries.get()); ++i) {
+            auto name = adopt(pbStoreAddressAt(entries.get(), i));
+            Store entry = adopt(pbStoreStoreAt(entries.get(), i));
+            if (!csObjectRecordNameOk(name.get()) || !entry) continue;
+            if (pbStoreLength(entry.get()) == 0 ||
+                applyObject(name.get(), entry.get(), objects.out(), objectsNP.out()))
+                pbDictSetStringKey(seen.out(), name.get(), pbStringObj(name.get()));
+        }
+    }
+
+    // Records not named and not protected go.
+    auto records = adopt(csObjectTableRecordsVector());
+    for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
+        auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
+        auto name = adopt(csObjectRecordName(rec.get()));
+        if (pbDictHasStringKey(seen.get(), name.get()) || csObjectRecordProtected(rec.get())) continue;
+        csObjectTableDelByName(name.get());
+        pbStoreDel(objects.out(), name.get());
+        pbStoreDel(objectsNP.out(), name.get());
+    }
+    cs___ObjectTableUpdateEnd();
+
+    pbStoreSetStore(&configStore, keys->objects.get(), objects.get());
+    pbStoreSetStore(&configStoreNP, keys->objects.get(), objectsNP.get());
+}
+
+String key(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
+
+}  // namespace
+
+extern "C" PB_EXPORT void cs___ConfigStartup(void) {
+    configTrStream = cs___ModuleTrStream();
+    configMonitor = pbMonitorCreate();
+    configUpdateSignal = pbSignalCreate();
+    configVersion = 0;
+    configStore = pbStoreCreate();
+    configStoreNP = pbStoreCreate();
+    keys = new Keys{key("comment"), key("config"), key("info"), key("metaData"), key("modules"), key("objects"),
+                    key("protected"), key("sort"), key("sorts"), key("trMark"), key("version"), key("visible")};
+    csConfigGather();
+}
+
+extern "C" PB_EXPORT void cs___ConfigShutdown(void) {
+    pb::releaseField(configStoreNP);
+    pb::releaseField(configStore);
+    pb::releaseField(configUpdateSignal);
+    pb::releaseField(configMonitor);
+    pb::releaseField(configTrStream);
+    delete keys;
+    keys = reinterpret_cast<Keys*>(~uintptr_t(0));
+    configVersion = 0;
+}
+
+extern "C" PB_EXPORT PB_INT csConfigGather(void) {
+    pb::MonitorGuard guard(configMonitor);
+    pb::setField(configStore, adopt(pbStoreCreate()).get());
+    pb::setField(configStoreNP, adopt(pbStoreCreate()).get());
+    setInfo();
+    gatherModules();
+    gatherObjects();
+    gatherSorts();
+    return publish();
+}
+
+extern "C" PB_EXPORT PB_INT csConfigSetConfig(PB_STORE* config) {
+    PB_ASSERT(config);
+    pb::MonitorGuard guard(configMonitor);
+    applyModules(config);
+    gatherModules();
+    applyObjects(config);
+    setInfo();
+    gatherSorts();
+    return publish();
+}
+
+extern "C" PB_EXPORT PB_STORE* csConfigConfig(PB_INT* version) {
+    pb::MonitorGuard guard(configMonitor);
+    if (version) *version = configVersion;
+    return pbStoreRetain(configStore);
+}
+
+extern "C" PB_EXPORT PB_INT csConfigVersion(void) {
+    pb::MonitorGuard guard(configMonitor);
+    return configVersion;
+}
+
+extern "C" PB_EXPORT void csConfigUpdateAddSignalable(PB_SIGNALABLE* signalable) {
+    pb::MonitorGuard guard(configMonitor);
+    pbSignalAddSignalable(configUpdateSignal, signalable);
+}
+
+extern "C" PB_EXPORT void csConfigUpdateDelSignalable(PB_SIGNALABLE* signalable) {
+    pb::MonitorGuard guard(configMonitor);
+    pbSignalDelSignalable(configUpdateSignal, signalable);
+}

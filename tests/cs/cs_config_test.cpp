@@ -1,0 +1,244 @@
+// Gathering and applying the configuration: the first gather, keeping,
+// reconfiguring, replacing, creating and deleting objects, modules, the
+// private-data form, and a full cycle through the files and a restart.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_runtime.h"
+#include "support/cs_fixture.hpp"
+#include "support/store_text.hpp"
+
+namespace {
+
+using pb::adopt;
+using vtest::encode;
+using vtest::json;
+using vtest::str;
+
+// A configurable test class: its configuration is a store, and the key
+// "secret" is private data.
+struct Thing {
+    PB_OBJ obj;
+    PB_STORE* config;
+};
+void thingFree(PB_OBJ* obj) { pbObjRelease(pbStoreObj(reinterpret_cast<Thing*>(obj)->config)); }
+PB_SORT_DEFINE(thingSort, &cs___module, "TEST_THING", thingFree, nullptr, nullptr);
+int thingSetConfigCalls = 0;
+
+PB_OBJ* thingTryCreate(PB_OBJ*, PB_STORE* config, TR_ANCHOR*) {
+    auto* t = reinterpret_cast<Thing*>(pb___ObjCreate(sizeof(Thing), &thingSort));
+    t->config = config ? pbStoreRetain(config) : pbStoreCreate();
+    return &t->obj;
+}
+PB_STORE* thingConfig(PB_OBJ*, PB_OBJ* obj, PB_BOOL, PB_BOOL includePrivateData) {
+    PB_STORE* config = pbStoreRetain(reinterpret_cast<Thing*>(obj)->config);
+    if (!includePrivateData) pbStoreDelCstr(&config, "secret", -1);
+    return config;
+}
+void thingSetConfig(PB_OBJ*, PB_OBJ* obj, PB_STORE* config) {
+    ++thingSetConfigCalls;
+    auto* t = reinterpret_cast<Thing*>(obj);
+    pbStoreRelease(t->config);
+    t->config = pbStoreRetain(config);
+}
+
+int demoSetConfigCalls = 0;
+std::string demoLastConfig;
+const PB_MODULE_RECORD demoRecord = {2, "vorlix", "Vorlix Server", 4, 14, 21, "", "", "", "demo", "Demo", "1.0",
+                                     "pb", ""};
+PB_MODULE_DEFINE(demoModule, &demoRecord, nullptr, nullptr, nullptr, nullptr);
+void demoSetConfig(PB_OBJ*, PB_STORE* config) {
+    ++demoSetConfigCalls;
+    demoLastConfig = encode(config);
+}
+
+class CsConfig : public vtest::CsModuleTest {
+protected:
+    pb::Ref<CS_SORT_BACKEND> thingBackend;
+    void SetUp() override {
+        vtest::CsModuleTest::SetUp();
+        thingBackend = adopt(csSortBackendCreate(&thingSort, thingTryCreate, thingConfig, thingSetConfig, nullptr,
+                                                 nullptr, nullptr, nullptr));
+        thingSetConfigCalls = 0;
+    }
+    void TearDown() override {
+        thingBackend.reset();
+        vtest::CsModuleTest::TearDown();
+    }
+
+    static pb::Ref<PB_OBJ> object(const char* name) { return adopt(csObjectTableLookupObjectByName(str(name).get())); }
+    static pb::Ref<PB_STORE> gathered(const char* path1, const char* path2 = nullptr) {
+        auto config = adopt(csConfigConfig(nullptr));
+        auto a = adopt(pbStoreStoreCstr(config.get(), path1, -1));
+        if (!a || !path2) return a;
+        return adopt(pbStoreStoreCstr(a.get(), path2, -1));
+    }
+    static PB_INT apply(const std::string& text) { return csConfigSetConfig(json(text).get()); }
+};
+
+TEST_F(CsConfig, FirstGatherRunsBeforeRegistrationsLaterOnesListThem) {
+    PB_INT version = 0;
+    auto first = adopt(csConfigConfig(&version));
+    EXPECT_EQ(version, 1);
+    EXPECT_EQ(csConfigVersion(), 1);
+    EXPECT_EQ(encode(adopt(pbStoreStoreCstr(first.get(), "objects", -1)).get()), "{}\n");
+    EXPECT_EQ(encode(adopt(pbStoreStoreCstr(first.get(), "sorts", -1)).get()), "{}\n");
+    // The runtime lists "cs" once its start-up is over; no module is in the
+    // module table yet.
+    auto modules = adopt(pbStoreStoreCstr(first.get(), "modules", -1));
+    ASSERT_TRUE(modules);
+    EXPECT_EQ(encode(modules.get()).find("\"config\""), std::string::npos);
+    auto pbEntry = adopt(pbStoreStoreCstr(modules.get(), "pb", -1));
+    ASSERT_TRUE(pbEntry);
+    EXPECT_EQ(vtest::take(pbStoreValueCstr(pbEntry.get(), "version", -1)), "6.0");
+
+    EXPECT_EQ(csConfigGather(), 2);
+    auto sorts = gathered("sorts");
+    for (const char* name : {"CS_STUB", "CS_WRAPPED", "TEST_THING"})
+        EXPECT_TRUE(pbStoreHasAddressCstr(sorts.get(), name, -1)) << name;
+    auto opt = adopt(csModuleOptions());
+    EXPECT_EQ(encode(gathered("modules", "cs").get()).find("systemIdentifier") != std::string::npos, true);
+    EXPECT_TRUE(pbStoreEquals(adopt(pbStoreStoreCstr(gathered("modules", "cs").get(), "config", -1)).get(),
+                              adopt(csOptionsStore(opt.get())).get()));
+}
+
+TEST_F(CsConfig, ApplyKeepsReconfiguresReplacesCreatesAndDeletes) {
+    apply(R"({"objects":{
+        "a":{"sort":"TEST_THING","config":{"k":1}},
+        "b":{"sort":"TEST_THING","protected":true,"comment":"keep me"},
+        "c":{"sort":"CS_STUB","config":{"type":"x"}},
+        "d":{"sort":"NO_SUCH_SORT","visible":false,"config":{"n":7}},
+        "e":{"sort":"not upper"},
+        "f":5}})");
+    auto a = object("a"), b = object("b"), c = object("c"), d = object("d");
+    ASSERT_TRUE(a && b && c && d);
+    EXPECT_FALSE(object("e"));
+    EXPECT_FALSE(object("f"));
+    EXPECT_EQ(pbObjSort(d.get()), csWrappedSort());
+    EXPECT_EQ(encode(gathered("objects", "d").get()),
+              vtest::canonical(R"({"sort":"CS_WRAPPED","visible":false,"protected":false,"trMark":false,
+                  "metaData":{},"config":{"mode":"CS_WRAPPED_MODE_FALLBACK","sort":"NO_SUCH_SORT","config":{"n":7}}})"));
+
+    // Applying what was gathered keeps every object.
+    PB_INT before = csConfigVersion();
+    EXPECT_EQ(csConfigSetConfig(adopt(csConfigConfig(nullptr)).get()), before + 1);
+    EXPECT_EQ(object("a").get(), a.get());
+    EXPECT_EQ(object("d").get(), d.get());
+
+    // Same sort: reconfigured in place; another sort: replaced; an empty
+    // entry: left alone; unnamed: deleted unless protected.
+    thingSetConfigCalls = 0;
+    apply(R"({"objects":{"a":{"sort":"TEST_THING","config":{"k":2}},"c":{"sort":"TEST_THING"},"d":{}}})");
+    EXPECT_EQ(object("a").get(), a.get());
+    EXPECT_EQ(thingSetConfigCalls, 1);
+    EXPECT_EQ(encode(gathered("objects", "a").get()).find("\"k\":2") != std::string::npos, true);
+    EXPECT_NE(object("c").get(), c.get());
+    EXPECT_EQ(pbObjSort(object("c").get()), &thingSort);
+    EXPECT_EQ(object("d").get(), d.get());
+    EXPECT_EQ(object("b").get(), b.get());
+    auto objects = gathered("objects");
+    EXPECT_TRUE(pbStoreHasAddressCstr(objects.get(), "b", -1));  // protected entry stays as it stood
+    EXPECT_EQ(encode(adopt(pbStoreStoreCstr(objects.get(), "b", -1)).get()).find("keep me") != std::string::npos,
+              true);
+    auto rec = adopt(csObjectTableLookupRecordByName(str("a").get()));
+    EXPECT_TRUE(csObjectRecordVisible(rec.get()));  // no "visible": visible
+
+    apply("{}");  // no objects: every unprotected object goes
+    EXPECT_FALSE(object("a"));
+    EXPECT_TRUE(object("b"));
+    EXPECT_EQ(pbStoreLength(gathered("objects").get()), 1);
+}
+
+TEST_F(CsConfig, ApplyIsOneBatchForObservers) {
+    auto observer = adopt(csObjectObserverCreate());
+    csObjectObserverSetObservedName(observer.get(), str("a").get());
+    int hits = 0;
+    auto signalable = adopt(pbSignalableCreateWithCallback([](void* c) { ++*static_cast<int*>(c); }, &hits));
+    csObjectTableUpdateAddSignalable(signalable.get());
+    apply(R"({"objects":{"a":{"sort":"CS_STUB"},"b":{"sort":"CS_STUB"},"c":{"sort":"CS_STUB"}}})");
+    EXPECT_EQ(hits, 1);
+    EXPECT_TRUE(csObjectObserverHasObject(observer.get()));
+}
+
+TEST_F(CsConfig, ModulesGetTheirPartOrAnEmptyStore) {
+    auto backend = adopt(csModuleBackendCreate(&demoModule, nullptr, demoSetConfig, nullptr, nullptr, nullptr));
+    // The runtime does not list the demo module, so apply never names it:
+    // only modules of the process take part. Module "cs" does.
+    auto opt = adopt(csModuleOptions());
+    apply(R"({"modules":{"cs":{}}})");  // an empty entry leaves the module alone
+    EXPECT_EQ(adopt(csModuleOptions()).get(), opt.get());
+    apply("{}");  // absent: an empty store, which "cs" ignores
+    EXPECT_EQ(adopt(csModuleOptions()).get(), opt.get());
+    auto config = adopt(csOptionsStore(opt.get()));
+    pbStoreSetValueBoolCstr(config.out(), "maintenanceMode", -1, PB_TRUE);
+    auto modules = json("{}");
+    auto cs = json("{}");
+    pbStoreSetStoreCstr(cs.out(), "config", -1, config.get());
+    pbStoreSetStoreCstr(modules.out(), "cs", -1, cs.get());
+    auto whole = json("{}");
+    pbStoreSetStoreCstr(whole.out(), "modules", -1, modules.get());
+    csConfigSetConfig(whole.get());
+    EXPECT_TRUE(csModuleMaintenanceModeActive());
+    EXPECT_EQ(demoSetConfigCalls, 0);
+}
+
+TEST_F(CsConfig, TraceGetsPrivateDataOnlyWhenTheOptionsAskForIt) {
+    apply(R"({"objects":{"s":{"sort":"TEST_THING","config":{"secret":"pw","open":1}}}})");
+    auto stream = adopt(cs___ModuleTrStream());
+    auto traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_EQ(encode(traced.get()).find("\"pw\""), std::string::npos);
+    EXPECT_NE(encode(adopt(csConfigConfig(nullptr)).get()).find("\"pw\""), std::string::npos);
+
+    auto opt = adopt(csModuleOptions());
+    csOptionsSetIncludePrivateData(opt.out(), PB_TRUE);
+    csModuleSetOptions(opt.get());
+    csConfigGather();
+    traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_NE(encode(traced.get()).find("\"pw\""), std::string::npos);
+}
+
+TEST_F(CsConfig, FullCycleThroughTheFilesAndARestart) {
+    char tmpl[] = "/tmp/vorlix-cycle-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    auto paths = adopt(pbRuntimePathsCreate());
+    pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_CONFIGURATION, tmpl, -1);
+    pbRuntimeSetPaths(paths.get());
+
+    apply(R"({"objects":{
+        "one":{"sort":"TEST_THING","config":{"k":1,"secret":"s"},"metaData":{"m":true},"trMark":true},
+        "two":{"sort":"CS_STUB","protected":true,"comment":"c","config":{"type":"t"}},
+        "gone":{"sort":"LATER_SORT","config":{"deep":{"x":[1,2,{"y":"z"}]}}}}})");
+    csConfigGather();
+    auto firstObjects = gathered("objects");
+    ASSERT_TRUE(cs___ConfigStoreSave(adopt(csConfigConfig(nullptr)).get()));
+
+    // A new life of the module: load, migrate, apply, gather.
+    thingBackend.reset();
+    pbRuntimeStop();
+    pbRuntimeStart(paths.get());
+    ASSERT_TRUE(pbRuntimeLoadModuleCstr("cs", -1));
+    thingBackend = adopt(csSortBackendCreate(&thingSort, thingTryCreate, thingConfig, thingSetConfig, nullptr,
+                                             nullptr, nullptr, nullptr));
+    auto loaded = adopt(cs___ConfigStoreLoad());
+    ASSERT_TRUE(loaded);
+    auto update = adopt(csUpdateCreate(loaded.get()));
+    csUpdateTableUpdate(update.out());
+    csConfigSetConfig(adopt(csUpdateCurrent(update.get())).get());
+    csConfigGather();
+    EXPECT_EQ(encode(gathered("objects").get()), encode(firstObjects.get()));
+    EXPECT_NE(encode(gathered("objects", "gone").get()).find("\"LATER_SORT\""), std::string::npos);
+    std::system((std::string("rm -rf ") + tmpl).c_str());
+}
+
+using CsConfigDeathTest = CsConfig;
+
+TEST_F(CsConfigDeathTest, ConfigMustNotBeNull) {
+    EXPECT_DEATH(csConfigSetConfig(nullptr), "cs_config.cpp:[0-9]+: config\n");
+}
+
+}  // namespace
