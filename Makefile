@@ -14,8 +14,12 @@ build: setup
 test: build
 	ctest --preset $(PRESET)
 
+# The demo keeps its configuration and trace in build/demo: the first run
+# starts from examples/demo.vqconfig, later runs from what the last one saved.
 demo: build
-	build/$(PRESET)/tools/host/vorlix-host --config examples/demo --run-ms 15000
+	mkdir -p build/demo
+	build/$(PRESET)/tools/host/vorlix-host --config build/demo --initial examples/demo.vqconfig \
+	    --trace build/demo/trace.jsonl --module demo --run-ms 3000
 
 asan:
 	$(MAKE) test PRESET=asan

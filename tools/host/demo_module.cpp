@@ -1,0 +1,101 @@
+// The demo module "demo" (libvorlix-demo.so): a small module that takes
+// part in the configuration and reports changing status, so that a host
+// run shows the module "cs" at work.
+//
+// Configuration (module "demo" under "modules" in the configuration):
+//     { "tickMilliseconds": 1000, "label": "demo" }
+// Status items: "csUp" (true while the module runs), "demoTicks" (counts
+// the ticks), "demoPhase" (ticks modulo 10), "demoLabel".
+#include <atomic>
+#include <mutex>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_process.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_timer.h"
+
+extern "C" PB_EXPORT PB_MODULE demo___module;
+
+namespace {
+
+const PB_MODULE_RECORD demoRecord = {
+    2, "vorlix", "Vorlix Server", 4, 14, 21, "UTC 2026-08-14 08:30:04 (Friday)", "Vorlix",
+    "Copyright Vorlix. All rights reserved.", "demo", "Demo module of the host", "1.0", "pb rfc tr cs", ""};
+
+// The module's state; created by start-up, released by shutdown.
+struct Demo {
+    std::mutex lock;                    // guards tickMs, label and ticks
+    PB_INT tickMs = 1000;
+    pb::Ref<PB_STRING> label;
+    PB_INT ticks = 0;
+    pb::Ref<CS_STATUS_REPORTER> reporter;
+    pb::Ref<PB_PROCESS> process;        // runs tick(); holds no reference to us
+    pb::Ref<PB_TIMER> timer;            // schedules the process
+    pb::Ref<CS_MODULE_BACKEND> backend;
+};
+Demo* demo = nullptr;
+
+void tick(PB_OBJ*) {
+    PB_INT ticks, tickMs;
+    {
+        std::lock_guard guard(demo->lock);
+        ticks = ++demo->ticks;
+        tickMs = demo->tickMs;
+    }
+    csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoTicks", -1, ticks);
+    csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoPhase", -1, ticks % 10);
+    pbTimerSchedule(demo->timer.get(), tickMs);
+}
+
+PB_STORE* config(PB_OBJ*, PB_BOOL, PB_BOOL) {
+    std::lock_guard guard(demo->lock);
+    PB_STORE* store = pbStoreCreate();
+    pbStoreSetValueIntCstr(&store, "tickMilliseconds", -1, demo->tickMs);
+    pbStoreSetValueCstr(&store, "label", -1, demo->label.get());
+    return store;
+}
+
+// Values that are absent or out of range keep what was there.
+void setConfig(PB_OBJ*, PB_STORE* store) {
+    PB_INT ms;
+    auto label = pb::adopt(pbStoreValueCstr(store, "label", -1));
+    {
+        std::lock_guard guard(demo->lock);
+        if (pbStoreValueIntCstr(store, "tickMilliseconds", -1, &ms) && ms >= 10 && ms <= 3600000) demo->tickMs = ms;
+        if (label) demo->label = label;
+    }
+    if (label) csStatusReporterSetItemCstrString(demo->reporter.get(), "demoLabel", -1, label.get());
+}
+
+CS_STATUS* status(PB_OBJ*) { return csStatusReporterStatus(demo->reporter.get()); }
+
+PB_BOOL startup() {
+    demo = new Demo();
+    demo->label = pb::adopt(pbStringCreateFromCstr("demo", -1));
+    demo->reporter = pb::adopt(csStatusReporterCreate(nullptr));
+    csStatusReporterSetUp(demo->reporter.get(), PB_TRUE);
+    csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoTicks", -1, 0);
+    csStatusReporterSetItemCstrString(demo->reporter.get(), "demoLabel", -1, demo->label.get());
+    demo->process = pb::adopt(pb___ProcessCreate(0, tick, nullptr, "demoTickProcess"));
+    demo->timer = pb::adopt(pbTimerCreateWithProcess(demo->process.get()));
+    demo->backend = pb::adopt(csModuleBackendCreate(&demo___module, config, setConfig, nullptr, status, nullptr));
+    pbTimerSchedule(demo->timer.get(), demo->tickMs);
+    return PB_TRUE;
+}
+
+void halt() {
+    pbTimerUnschedule(demo->timer.get());
+    pbProcessHalt(demo->process.get());
+    csStatusReporterSetUp(demo->reporter.get(), PB_FALSE);
+}
+
+void shutdown() {
+    demo->backend.reset();
+    delete demo;
+    demo = nullptr;
+}
+
+}  // namespace
+
+PB_MODULE_DEFINE(demo___module, &demoRecord, startup, halt, shutdown, nullptr);
