@@ -50,7 +50,8 @@ Store randomStore(std::mt19937& rng, int depth, bool array) {
         int kind = int(rng() % (depth < 4 ? 5 : 3));
         auto key = randomText(rng, true);
         auto text = randomText(rng, false);
-        PB_INT number = PB_INT(rng()) * (rng() % 2 ? 1 : -1) * PB_INT(rng() % 3 == 0 ? 1 : 4294967296LL);
+        // Any 64-bit value, small ones more often (modular conversion).
+        PB_INT number = PB_INT(((uint64_t(rng()) << 32) | rng()) >> (rng() % 64));
         if (array) {
             if (kind == 0) pbStoreAppendValue(s.out(), text.get());
             else if (kind == 1) pbStoreAppendValueInt(s.out(), number);
