@@ -1,9 +1,10 @@
 // Reads arbitrary bytes as a configuration file and takes what loads through
 // the steps of a host: migrate, apply, gather, apply the gathered store once
-// more, and clear. Migrating twice changes nothing more than migrating once;
-// applying what was gathered keeps every object and gathers to the same
-// store; and after each input exactly the objects that were alive before it
-// are alive.
+// more, save, load, and clear. Migrating twice changes nothing more than
+// migrating once; the store an apply keeps is the one a gather after it
+// gives; applying what was gathered keeps every object and gathers to the
+// same store; what is saved loads back equal; and after each input exactly
+// the objects that were alive before it are alive.
 #include <unistd.h>
 
 #include <cstdint>
@@ -151,6 +152,34 @@ void clear(PB_STORE* gathered) {
     pbRuntimeManualRunPending();
 }
 
+// Applies config; the store that apply keeps must be the one a gather
+// right after it gives, since every object starts the input unnamed.
+Store applyAndGather(PB_STORE* config, bool keepsObjects) {
+    if (keepsObjects)
+        applyGatheredKeepsObjects(config);
+    else
+        csConfigSetConfig(config);
+    pbRuntimeManualRunPending();
+    Store applied = adopt(csConfigConfig(nullptr));
+    Store gathered = gather();
+    csfuzz::expectSameEncoding("the applied configuration and a gather after it", applied.get(), gathered.get());
+    return gathered;
+}
+
+// What is saved to a file loads back equal.
+void saveAndLoad(PB_STORE* config) {
+    if (!cs___ConfigStoreSaveToFile(config, filePathString)) {
+        std::fprintf(stderr, "%s: the configuration was not saved\n", filePath.c_str());
+        std::abort();
+    }
+    Store loaded = adopt(cs___ConfigStoreLoadFromFile(filePathString));
+    if (!loaded) {
+        std::fprintf(stderr, "%s: the saved configuration did not load\n", filePath.c_str());
+        std::abort();
+    }
+    csfuzz::expectSameEncoding("a saved and loaded configuration", config, loaded.get());
+}
+
 void run(const uint8_t* data, size_t size) {
     writeFile(data, size);
     Store loaded = adopt(cs___ConfigStoreLoadFromFile(filePathString));
@@ -159,13 +188,10 @@ void run(const uint8_t* data, size_t size) {
     Store migrated = migrate(loaded.get());
     csfuzz::expectSameEncoding("migrating a migrated configuration", migrated.get(), migrate(migrated.get()).get());
 
-    csConfigSetConfig(migrated.get());
-    pbRuntimeManualRunPending();
-    Store first = gather();
-    applyGatheredKeepsObjects(first.get());
-    pbRuntimeManualRunPending();
-    Store second = gather();
+    Store first = applyAndGather(migrated.get(), false);
+    Store second = applyAndGather(first.get(), true);
     csfuzz::expectSameEncoding("gathering after applying the gathered configuration", first.get(), second.get());
+    saveAndLoad(second.get());
 
     clear(second.get());
 }
