@@ -119,6 +119,14 @@ TEST_F(CsConfigStore, FailedMainWriteRemovesItAndKeepsTheBackup) {
     EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), first.get()));
 }
 
+TEST_F(CsConfigStore, FailedBackupWriteRemovesItAndKeepsTheNewMain) {
+    ASSERT_TRUE(cs___ConfigStoreSave(sample(1).get()));
+    pb___PathFileFailWritesAfter(1, 1);
+    EXPECT_FALSE(cs___ConfigStoreSave(sample(2).get()));
+    EXPECT_EQ(read(file("cs-backup.vqconfig")), "<none>");
+    EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), sample(2).get()));
+}
+
 TEST_F(CsConfigStore, NoConfigurationDirectoryMeansNoFiles) {
     pbRuntimeSetPaths(adopt(pbRuntimePathsCreate()).get());
     EXPECT_FALSE(cs___ConfigStoreSave(sample(1).get()));

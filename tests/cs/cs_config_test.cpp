@@ -180,6 +180,36 @@ TEST_F(CsConfig, ApplyIsOneBatchForObservers) {
     EXPECT_TRUE(csObjectObserverHasObject(observer.get()));
 }
 
+// Every gather and every apply counts a version and asserts the update
+// signal once, whatever the applied store holds.
+TEST_F(CsConfig, UpdateSignalOncePerGatherAndApply) {
+    int hits = 0;
+    auto signalable = adopt(pbSignalableCreateWithCallback([](void* c) { ++*static_cast<int*>(c); }, &hits));
+    PB_INT version = csConfigVersion();
+    for (int round = 1; round <= 3; ++round) {
+        csConfigUpdateAddSignalable(signalable.get());
+        if (round == 1) csConfigGather();
+        else apply(round == 2 ? R"({"objects":{"a":{"sort":"CS_STUB"}}})" : R"({"objects":5,"modules":[]})");
+        EXPECT_EQ(hits, round);
+        EXPECT_EQ(csConfigVersion(), version + round);
+    }
+    csConfigUpdateDelSignalable(signalable.get());
+}
+
+// Entries skipped for their content (a sort name that is not upper-case, no
+// sort, not a store) do not count as named: the object of that name goes
+// unless its record is protected.
+TEST_F(CsConfig, SkippedEntriesDeleteWhatTheyNameUnlessProtected) {
+    apply(R"({"objects":{"a":{"sort":"CS_STUB"},"b":{"sort":"CS_STUB"},"c":{"sort":"CS_STUB"},
+                          "p":{"sort":"CS_STUB","protected":true}}})");
+    apply(R"({"objects":{"a":{"sort":"lower"},"b":{"config":{}},"c":7,"p":{"sort":"bad sort"}}})");
+    EXPECT_FALSE(object("a"));
+    EXPECT_FALSE(object("b"));
+    EXPECT_FALSE(object("c"));
+    EXPECT_TRUE(object("p"));
+    EXPECT_EQ(encode(gathered("objects").get()).find("\"a\""), std::string::npos);
+}
+
 // An apply that replaces or deletes an object frees it only after leaving
 // the table's and the configuration's monitors, whether the last reference
 // goes with the table's record or with an observer that held the object.
@@ -226,6 +256,26 @@ TEST_F(CsConfig, ModulesGetTheirPartOrAnEmptyStore) {
     csConfigSetConfig(whole.get());
     EXPECT_TRUE(csModuleMaintenanceModeActive());
     EXPECT_EQ(demoSetConfigCalls, 0);
+}
+
+// A module of the process that the applied "modules" store does not name
+// gets an empty configuration through its set-config callback.
+TEST_F(CsConfig, UnnamedModulesOfTheProcessGetAnEmptyStore) {
+    auto modules = adopt(pbRuntimeModulesVector());
+    pb::Ref<PB_MODULE> tr;
+    for (PB_INT i = 0; i < pbVectorLength(modules.get()); ++i) {
+        auto module = adopt(pbModuleFrom(pbVectorObjAt(modules.get(), i)));
+        if (vtest::take(pbModuleName(module.get())) == "tr") tr = module;
+    }
+    ASSERT_TRUE(tr);
+    auto backend = adopt(csModuleBackendCreate(tr.get(), nullptr, demoSetConfig, nullptr, nullptr, nullptr));
+    demoSetConfigCalls = 0;
+    apply(R"({"modules":{"tr":{"config":{"level":2}}}})");
+    EXPECT_EQ(demoSetConfigCalls, 1);
+    EXPECT_EQ(demoLastConfig, vtest::canonical(R"({"level":2})"));
+    apply(R"({"modules":{"cs":{}}})");
+    EXPECT_EQ(demoSetConfigCalls, 2);
+    EXPECT_EQ(demoLastConfig, "{}\n");
 }
 
 TEST_F(CsConfig, TraceGetsPrivateDataOnlyWhenTheOptionsAskForIt) {

@@ -307,6 +307,46 @@ TEST_F(CsObjectTable, HaltEmptiesTheTableAndIgnoresSet) {
     EXPECT_EQ(nameOf(kept), "again");
 }
 
+// Halt reaches every kind of observer: each sees the empty table and lets
+// go of what it held, and halt does not assert the table's signal. Inside
+// an open update the observers hear of it when the update ends.
+TEST_F(CsObjectTable, HaltEmptiesEveryObserver) {
+    for (bool bracket : {false, true}) {
+        Obj x = thing();
+        csObjectTableSet(record("a", x).get());
+        auto name = str("a");
+        auto single = adopt(csObjectObserverCreate());
+        csObjectObserverSetObservedName(single.get(), name.get());
+        auto multi = adopt(csObjectMultiObserverCreate());
+        csObjectMultiObserverSetObservedName(multi.get(), name.get());
+        auto domain = adopt(csObjectDomainObserverCreate());
+        csObjectDomainObserverSetObservedName(domain.get(), name.get());
+        auto held = [&] {
+            auto objects = adopt(csObjectMultiObserverObjectsDict(multi.get()));
+            auto map = adopt(csObjectDomainObserverMap(domain.get()));
+            return csObjectObserverHasObject(single.get()) + csObjectObserverHasRecord(single.get()) +
+                   pbDictLength(objects.get()) + csObjectDomainObserverMapHasObject(map.get(), &thingSort);
+        };
+        ASSERT_EQ(held(), 4);
+        Counter watcher;
+        watcher.listen();
+
+        if (bracket) cs___ObjectTableUpdateBegin();
+        cs___ObjectTableHalt();
+        EXPECT_EQ(watcher.hits, 0);
+        EXPECT_EQ(held(), bracket ? 4 : 0);
+        if (bracket) cs___ObjectTableUpdateEnd();
+        EXPECT_EQ(held(), 0);
+
+        csObjectTableUpdateDelSignalable(watcher.signalable.get());
+        single.reset();
+        multi.reset();
+        domain.reset();
+        cs___ObjectTableShutdown();
+        cs___ObjectTableStartup();
+    }
+}
+
 // Writers set and delete records of their own and of shared names, open
 // and close update brackets, and readers list the table, all at once. At
 // the end the two views of the table agree record for record.
