@@ -8,6 +8,7 @@
 #include <deque>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "cs/cs.h"
@@ -27,8 +28,7 @@ struct Six {
 };
 
 std::ostream& operator<<(std::ostream& os, const Six& v) {
-    return os << "second " << v.sd << "/" << v.sc << " minute " << v.md << "/" << v.mc << " hour " << v.hd << "/"
-              << v.hc;
+    return os << v.sd << "/" << v.sc << " " << v.md << "/" << v.mc << " " << v.hd << "/" << v.hc;
 }
 
 Six valuesOf(CS_RATE* rate) {
@@ -46,14 +46,7 @@ constexpr PB_INT sec = 1000, minute = 60 * sec, hour = 60 * minute;
 class Model {
 public:
     explicit Model(PB_INT t0) : t0_(t0) {}
-    void add(PB_INT t, PB_INT amount) {
-        total_ += amount;
-        log_.push_back({t, total_});
-        while (log_.front().t < t - 3 * hour) {
-            dropped_ = log_.front().total;
-            log_.pop_front();
-        }
-    }
+    void add(PB_INT t, PB_INT amount) { log_.push_back({t, total_ += amount}); }
     Six at(PB_INT now) const {
         PB_INT k = (now - t0_) / sec, step = t0_ + k * sec;
         PB_INT shiftBefore = shiftAtOrBefore(k - 1), shiftLast = shiftAtOrBefore(k);
@@ -75,11 +68,11 @@ private:
     // Everything contributed before t.
     PB_INT before(PB_INT t) const {
         auto it = std::lower_bound(log_.begin(), log_.end(), t, [](const Entry& e, PB_INT v) { return e.t < v; });
-        return it == log_.begin() ? dropped_ : std::prev(it)->total;
+        return it == log_.begin() ? 0 : std::prev(it)->total;
     }
     PB_INT sum(PB_INT from, PB_INT to) const { return (to == PB_INT_MAX ? total_ : before(to)) - before(from); }
 
-    PB_INT t0_, total_ = 0, dropped_ = 0;
+    PB_INT t0_, total_ = 0;
     std::deque<Entry> log_;
 };
 
@@ -113,7 +106,6 @@ TEST_F(CsRate, WorkedTimeline) {
     PB_INT t0 = pbTimestamp();
     auto rate = create();
     EXPECT_EQ(items(), "0 0 0 ");
-    EXPECT_EQ(vtest::take(csRateBaseName(rate.get())), "fooRequests");
     advanceTo(t0 + 200);
     csRateContribute(rate.get(), 5);
     csRateContribute(rate.get(), 0);
@@ -170,32 +162,24 @@ TEST_F(CsRate, SimulatedDayMatchesTheModel) {
         advanceTo(t0 + (k + 1) * sec);
         Six expected = model.at(pbTimestamp());
         ASSERT_EQ(valuesOf(rate.get()), expected) << "step " << k + 1;
-        ASSERT_EQ(items(), std::to_string(expected.sd) + " " + std::to_string(expected.md) + " " +
-                               std::to_string(expected.hd) + " ");
-        ASSERT_EQ(csRateHour(rate.get()), expected.hd);
+        ASSERT_EQ(items(), (std::ostringstream() << expected.sd << " " << expected.md << " " << expected.hd << " ").str());
     }
 }
 
 // Counts the runs that changed the reporter's status: a process that the
-// status's update signal wakes, which listens again each time it runs.
+// status's update signal wakes and that listens again each time it runs.
 struct StatusRuns {
     explicit StatusRuns(CS_STATUS_REPORTER* rep) : stat(adopt(csStatusReporterStatus(rep))) {
-        process = adopt(pb___ProcessCreate(0, run, reinterpret_cast<PB_OBJ*>(this), "test"));
-        listener = adopt(pbSignalableCreateWithProcess(process.get()));
         csStatusUpdateAddSignalable(stat.get(), listener.get());
     }
-    ~StatusRuns() {
-        pbProcessHalt(process.get());
-        csStatusUpdateDelSignalable(stat.get(), listener.get());
-    }
-    static void run(PB_OBJ* obj) {
+    ~StatusRuns() { pbProcessHalt(process.get()); }
+    pb::Ref<CS_STATUS> stat;
+    pb::Ref<PB_PROCESS> process = adopt(pb___ProcessCreate(0, [](PB_OBJ* obj) {
         auto* self = reinterpret_cast<StatusRuns*>(obj);
         ++self->runs;
         csStatusUpdateAddSignalable(self->stat.get(), self->listener.get());
-    }
-    pb::Ref<CS_STATUS> stat;
-    pb::Ref<PB_PROCESS> process;
-    pb::Ref<PB_SIGNALABLE> listener;
+    }, reinterpret_cast<PB_OBJ*>(this), "test"));
+    pb::Ref<PB_SIGNALABLE> listener = adopt(pbSignalableCreateWithProcess(process.get()));
     int runs = 0;
 };
 
@@ -204,7 +188,6 @@ struct StatusRuns {
 // late ends where an hour of timely steps ends.
 TEST_F(CsRate, LateRunsEndWhereTimelyRunsEnd) {
     for (PB_INT late : {5 * sec, hour + 2 * sec}) {
-        Six after[2];
         for (int jump = 0; jump < 2; ++jump) {
             PB_INT t0 = pbTimestamp();
             auto rate = create();
@@ -221,16 +204,14 @@ TEST_F(CsRate, LateRunsEndWhereTimelyRunsEnd) {
                 jump ? pbRuntimeManualJump(late) : advance(late);
                 EXPECT_EQ(steps.runs, jump ? 1 : late / sec);
             }
-            after[jump] = valuesOf(rate.get());
-            EXPECT_EQ(after[jump], model.at(pbTimestamp())) << "late " << late << " jump " << jump;
+            EXPECT_EQ(valuesOf(rate.get()), model.at(pbTimestamp())) << "late " << late << " jump " << jump;
             PB_INT next = t0 + (pbTimestamp() - t0) / sec * sec + sec;
             csRateContribute(rate.get(), 4);
             advanceTo(next - 1);
-            EXPECT_EQ(csRateSecond(rate.get()), after[jump].sd);
+            EXPECT_EQ(csRateSecond(rate.get()), 0);
             advanceTo(next);
             EXPECT_EQ(csRateSecond(rate.get()), 4);
         }
-        EXPECT_EQ(after[0], after[1]) << "late " << late;
     }
 }
 
@@ -242,11 +223,8 @@ TEST_F(CsRate, TokensHoldABaseValue) {
     PB_INT t0 = pbTimestamp();
     auto rate = create();
     auto tok = adopt(csRateTokenCreate(rate.get()));
-    EXPECT_EQ(valuesOf(rate.get()).sc, 0);
     advanceTo(t0 + 500);
     csRateTokenSetDeltaPerSecond(tok.get(), 2);
-    EXPECT_EQ(csRateTokenDeltaPerSecond(tok.get()), 2);
-    EXPECT_EQ(adopt(csRateTokenRate(tok.get())).get(), rate.get());
     for (PB_INT k = 1; k <= 2 * 3600; ++k) {
         advanceTo(t0 + k * sec);
         Six v = valuesOf(rate.get());
@@ -256,12 +234,11 @@ TEST_F(CsRate, TokensHoldABaseValue) {
     }
     auto other = adopt(csRateTokenCreate(rate.get()));
     PB_INT running = valuesOf(rate.get()).sc;
-    csRateTokenSetDeltaPerSecond(other.get(), 3);
-    EXPECT_EQ(valuesOf(rate.get()).sc, running + 3);
-    csRateTokenSetDeltaPerSecond(other.get(), 1);
-    EXPECT_EQ(valuesOf(rate.get()).sc, running + 1);
+    for (PB_INT amount : {3, 1}) {
+        csRateTokenSetDeltaPerSecond(other.get(), amount);
+        EXPECT_EQ(valuesOf(rate.get()).sc, running + amount);
+    }
     other.reset();
-    EXPECT_EQ(valuesOf(rate.get()).sc, running);
     tok.reset();
     EXPECT_EQ(valuesOf(rate.get()).sc, running - 2);
     advance(2 * hour);
@@ -287,23 +264,13 @@ TEST_F(CsRate, LimitsAdmitAndRefuse) {
     EXPECT_FALSE(csRateLimitsCheck(minimum.get(), rate.get()));
     advanceTo(t0 + sec);
     EXPECT_TRUE(csRateLimitsCheck(minimum.get(), rate.get()));
-    auto tok = adopt(csRateTokenCreate(rate.get()));
-    csRateTokenSetDeltaPerSecond(tok.get(), 11);
-    EXPECT_FALSE(csRateLimitsCheckWithToken(lim.get(), tok.get()));
-    tok.reset();
+    csRateLimitsDelMaxSecond(lim.out());
     csRateLimitsSetMaxHour(lim.out(), 12);
     EXPECT_TRUE(csRateTryContributeWithLimits(rate.get(), lim.get(), 2));   // hour 10 + 2
     EXPECT_FALSE(csRateTryContributeWithLimits(rate.get(), lim.get(), 1));  // hour 13
-
-    auto shared = lim;
-    csRateLimitsDelMaxSecond(lim.out());
-    EXPECT_NE(lim.get(), shared.get());
-    EXPECT_TRUE(csRateLimitsHasMaxSecond(shared.get()));
-    EXPECT_EQ(csRateLimitsMaxSecond(lim.get()), 0);
     EXPECT_EQ(vtest::encode(adopt(csRateLimitsStore(lim.get())).get()), vtest::canonical(R"({"maxHour":12})"));
     auto back = adopt(csRateLimitsRestore(vtest::json(R"({"minMinute":-3,"maxMinute":"9","minHour":4})").get()));
-    EXPECT_FALSE(csRateLimitsHasMinMinute(back.get()));
-    EXPECT_FALSE(csRateLimitsHasMaxMinute(back.get()));
+    EXPECT_FALSE(csRateLimitsHasMinMinute(back.get()) || csRateLimitsHasMaxMinute(back.get()));
     EXPECT_EQ(csRateLimitsMinHour(back.get()), 4);
 }
 
@@ -311,12 +278,8 @@ using CsRateDeathTest = CsRate;
 
 TEST_F(CsRateDeathTest, PreconditionsStopTheProcess) {
     auto rate = create();
-    auto tok = adopt(csRateTokenCreate(rate.get()));
-    auto lim = adopt(csRateLimitsCreate());
     EXPECT_DEATH(csRateContribute(rate.get(), -1), "cs_rate_imp.cpp:[0-9]+: deltaPerSecond >= 0\n");
     EXPECT_DEATH(cs___RateModifyBaseValue(rate.get(), -1), "cs_rate_imp.cpp:[0-9]+: imp->extBaseValue \\+ deltaPerSecond >= 0\n");
-    EXPECT_DEATH(csRateTokenSetDeltaPerSecond(tok.get(), -1), "cs_rate_token.cpp:[0-9]+: deltaPerSecond >= 0\n");
-    EXPECT_DEATH(csRateLimitsSetMaxHour(lim.out(), -1), "cs_rate_limits.cpp:[0-9]+: value >= 0\n");
     EXPECT_DEATH(csRateCreateCstr(rep.get(), "foo bar", -1), "pbNameCamelCaseOk\\( baseName, PB_TRUE \\)");
     csRateContribute(rate.get(), PB_INT_MAX);
     EXPECT_DEATH(csRateContribute(rate.get(), 1), "PB_INT_ADD_OK\\( imp->intSecond\\[0\\], deltaPerSecond \\)");
