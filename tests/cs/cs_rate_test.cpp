@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cs/cs.h"
+#include "cs/rate/cs_rate_imp.h"
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/cs_fixture.hpp"
@@ -281,6 +282,9 @@ TEST_F(CsRateDeathTest, PreconditionsStopTheProcess) {
     EXPECT_DEATH(csRateContribute(rate.get(), -1), "cs_rate_imp.cpp:[0-9]+: deltaPerSecond >= 0\n");
     EXPECT_DEATH(cs___RateModifyBaseValue(rate.get(), -1), "cs_rate_imp.cpp:[0-9]+: imp->extBaseValue \\+ deltaPerSecond >= 0\n");
     EXPECT_DEATH(csRateCreateCstr(rep.get(), "foo bar", -1), "pbNameCamelCaseOk\\( baseName, PB_TRUE \\)");
+    auto imp = adopt(cs___RateImpCreate(rep.get(), vtest::str("fooImp").get()));
+    cs___RateImpHalt(imp.get());
+    EXPECT_DEATH(cs___RateImpHalt(imp.get()), "cs_rate_imp.cpp:[0-9]+: !pbProcessHalted\\( imp->process \\)");
     csRateContribute(rate.get(), PB_INT_MAX);
     EXPECT_DEATH(csRateContribute(rate.get(), 1), "PB_INT_ADD_OK\\( imp->intSecond\\[0\\], deltaPerSecond \\)");
 }

@@ -165,8 +165,11 @@ extern "C" PB_EXPORT CS___RATE_IMP* cs___RateImpCreate(CS_STATUS_REPORTER* rep, 
     return imp;
 }
 
+// Not under the monitor: the halt waits for a step in progress, which
+// holds it.
 extern "C" PB_EXPORT void cs___RateImpHalt(CS___RATE_IMP* imp) {
     PB_ASSERT(imp);
+    PB_ASSERT(!pbProcessHalted( imp->process ));
     pbProcessHalt(imp->process);
     pbTimerUnschedule(imp->timer);
 }

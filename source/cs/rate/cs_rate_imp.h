@@ -20,7 +20,8 @@ PB_STDFUNCS_DECLARE(cs___RateImp, CS___RATE_IMP);
 /* Takes the first step at once, on the calling thread. Preconditions: rep
  * not NULL; pbNameCamelCaseOk( baseName, PB_TRUE ). */
 PB_EXPORT CS___RATE_IMP* cs___RateImpCreate(CS_STATUS_REPORTER* rep, PB_STRING* baseName);
-/* Stops the steps for good (waits for a step in progress). */
+/* Stops the steps for good (waits for a step in progress). Precondition:
+ * not halted before. */
 PB_EXPORT void cs___RateImpHalt(CS___RATE_IMP* imp);
 
 PB_EXPORT PB_STRING* cs___RateImpBaseName(CS___RATE_IMP* imp);
