@@ -40,5 +40,11 @@
 #include "cs/update/cs_update_table.h"
 #include "cs/update/cs_update_20000101.h"
 #include "cs/update/cs_update_20240402.h"
+#include "cs/counter/cs_counter.h"
+#include "cs/counter/cs_counter_limits.h"
+#include "cs/counter/cs_counter_token.h"
+#include "cs/rate/cs_rate.h"
+#include "cs/rate/cs_rate_limits.h"
+#include "cs/rate/cs_rate_token.h"
 
 #endif
