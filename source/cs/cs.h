@@ -40,5 +40,13 @@
 #include "cs/update/cs_update_table.h"
 #include "cs/update/cs_update_20000101.h"
 #include "cs/update/cs_update_20240402.h"
+#include "cs/scheduler/cs_scheduler_interval.h"
+#include "cs/scheduler/cs_scheduler_options.h"
+#include "cs/scheduler/cs_scheduler_schedule_flags.h"
+#include "cs/scheduler/cs_scheduler.h"
+#include "cs/scheduler/cs_scheduler_client.h"
+#include "cs/scheduler/cs_scheduler_cs.h"
+#include "cs/control/cs_control_terminate.h"
+#include "cs/control/cs_control_terminate_db.h"
 
 #endif
