@@ -2,9 +2,11 @@
 // a randomised comparison with a reference model, and the configurable sort.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "cs/cs.h"
@@ -287,6 +289,37 @@ TEST_F(CsScheduler, ConfiguredThroughTheConfiguration) {
     EXPECT_TRUE(other.ask(2000, 0, 0));
     EXPECT_TRUE(csSchedulerClientScheduled(holder.client.get()));  // its timer keeps running
     csConfigSetConfig(json("{}").get());
+}
+
+// Requests, releases and new options on several threads while another
+// thread moves the clock, so that timers and processes run concurrently.
+TEST_F(CsScheduler, ConcurrentRequestsWhileTheClockMoves) {
+    Scheduler sched = adopt(csSchedulerCreate(options(20, CS_SCHEDULER_INTERVAL_EVENTS_PER_SECOND).get(), nullptr));
+    std::atomic<int> grants{0}, fired{0};
+    auto onFire = adopt(pbSignalableCreateWithCallback([](void* n) { ++*static_cast<std::atomic<int>*>(n); }, &fired));
+    std::atomic<bool> done{false};
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 3; ++w)
+        threads.emplace_back([&, w] {
+            for (int i = 0; i < 300; ++i) {
+                Client c = adopt(csSchedulerClientCreate(sched.get(), nullptr));
+                csSchedulerClientUpdateAddSignalable(c.get(), onFire.get());
+                if (csSchedulerClientTrySchedule(c.get(), 0, 20 + 20 * (i % 7), 10 * (i % 3), 100)) ++grants;
+                if ((i + w) % 4 == 0) csSchedulerClientUnschedule(c.get());
+            }
+        });
+    threads.emplace_back([&] {
+        for (int i = 0; !done; ++i) {
+            pbRuntimeManualAdvance(i % 30);
+            if (i % 50 == 0) csSchedulerSetOptions(sched.get(), options(10 + i % 20, 1).get());
+        }
+    });
+    for (int w = 0; w < 3; ++w) threads[size_t(w)].join();
+    done = true;
+    threads.back().join();
+    pbRuntimeManualAdvance(10000);
+    EXPECT_GT(grants, 0);
+    EXPECT_LE(fired, grants);  // a released client's timer never fires
 }
 
 TEST_F(CsScheduler, PreconditionsStopTheProcess) {
