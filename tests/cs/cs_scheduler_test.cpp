@@ -264,6 +264,17 @@ TEST_F(CsScheduler, ConfiguredThroughTheConfiguration) {
     EXPECT_EQ(encode(adopt(pbStoreStoreCstr(entry.get(), "config", -1)).get()),
               vtest::canonical(R"({"events":10,"interval":"CS_SCHEDULER_INTERVAL_EVENTS_PER_SECOND"})"));
 
+    // The trace: the scheduler's stream holds the applied options; a client's links to it.
+    auto owner = adopt(trStreamCreateCstr("TEST_OWNER", -1));
+    csSchedulerTraceCompleteAnchor(sched.get(), adopt(trAnchorCreate(owner.get(), 1)).get());
+    Client traced = adopt(csSchedulerClientCreate(sched.get(), adopt(trAnchorCreate(owner.get(), 1)).get()));
+    auto schedStream = adopt(trStreamLinkAt(owner.get(), 0)), clientStream = adopt(trStreamLinkAt(owner.get(), 1));
+    EXPECT_EQ(vtest::take(trStreamName(clientStream.get())), "CS_SCHEDULER_CLIENT");
+    EXPECT_EQ(adopt(trStreamLinkAt(clientStream.get(), 0)).get(), schedStream.get());
+    EXPECT_EQ(trStreamLinkKindAt(clientStream.get(), 0), 18);
+    auto traceConfig = [&] { return encode(adopt(trStreamConfiguration(schedStream.get())).get()); };
+    EXPECT_EQ(traceConfig(), encode(adopt(pbStoreStoreCstr(entry.get(), "config", -1)).get()));
+
     // Reconfigured in place: the same object, the new pace for the next requests.
     int heard = 0;
     auto listener = adopt(pbSignalableCreateWithCallback([](void* h) { ++*static_cast<int*>(h); }, &heard));
@@ -271,6 +282,7 @@ TEST_F(CsScheduler, ConfiguredThroughTheConfiguration) {
     csConfigSetConfig(config(2).get());
     pbRuntimeManualRunPending();
     EXPECT_EQ(heard, 1);
+    EXPECT_NE(traceConfig().find("\"events\":2"), std::string::npos);
     EXPECT_EQ(adopt(csObjectTableLookupObjectByName(str("pace").get())).get(), object.get());
     auto two = clientsOf(sched, 2);
     const PB_INT now = pbTimestamp();
