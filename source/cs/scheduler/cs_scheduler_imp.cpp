@@ -140,7 +140,7 @@ PB_INT grant(Imp* imp, CS___SCHEDULER_CLIENT_IMP* clientImp, PB_INT time, PB_INT
 void unreserve(Imp* imp, CS___SCHEDULER_CLIENT_IMP* clientImp, pb::Ref<PB_OBJ>& held) {
     auto it = imp->intSlotByClient.find(clientImp);
     if (it == imp->intSlotByClient.end()) return;
-    held = pb::adopt(pbDictIntKey(imp->intReservations, it->second));
+    held = pb::retain(cs___SchedulerClientImpObj(clientImp));
     pbDictDelIntKey(&imp->intReservations, it->second);
     imp->intSlotByClient.erase(it);
 }
