@@ -156,6 +156,14 @@ TEST_F(CsScheduler, OneMillisecondAndThreeEventsPerSecond) {
     EXPECT_EQ(b[0].fired, std::vector<PB_INT>{target});
     EXPECT_EQ(b[1].fired, std::vector<PB_INT>{target - target % 334 + 334});
     EXPECT_EQ(b[2].fired, std::vector<PB_INT>{target - target % 334 + 668});
+
+    // Clients keep their scheduler alive; once they go, no timer is left behind.
+    Client waiting = adopt(csSchedulerClientCreate(slow.get(), nullptr));
+    slow.reset();
+    EXPECT_TRUE(csSchedulerClientTrySchedule(waiting.get(), 0, 5000, 0, 0));
+    EXPECT_TRUE(csSchedulerClientScheduled(waiting.get()));
+    auto scheduler = adopt(csSchedulerClientScheduler(waiting.get()));
+    EXPECT_EQ(csSchedulerOptionsEvents(adopt(csSchedulerOptions(scheduler.get())).get()), 3);
 }
 
 // The reference: the reserved slot starts and the last executed slot,
@@ -344,6 +352,9 @@ TEST_F(CsScheduler, PreconditionsStopTheProcess) {
     Options opt = adopt(csSchedulerOptionsCreate());
     EXPECT_DEATH(csSchedulerOptionsSetEvents(opt.out(), 0), "cs_scheduler_options.cpp:[0-9]+: events >= 1\n");
     EXPECT_DEATH(csSchedulerIntervalToString(8), ": CS_SCHEDULER_INTERVAL_OK\\( iv \\)\n");
+    auto imp = adopt(cs___SchedulerClientImpCreate(nullptr, nullptr));
+    cs___SchedulerClientImpHalt(imp.get());
+    EXPECT_DEATH(cs___SchedulerClientImpHalt(imp.get()), ": !pbProcessHalted\\( imp->isProcess \\)\n");
 }
 
 }  // namespace

@@ -75,12 +75,13 @@ extern "C" PB_EXPORT CS___SCHEDULER_CLIENT_IMP* cs___SchedulerClientImpCreate(TR
 // on another thread must be able to finish, since the halt waits for it.
 extern "C" PB_EXPORT void cs___SchedulerClientImpHalt(CS___SCHEDULER_CLIENT_IMP* clientImp) {
     PB_ASSERT(clientImp);
+    Imp* imp = clientImp;
     {
-        pb::RegionExclusiveGuard guard(clientImp->intRegion);
-        PB_ASSERT(!pbProcessHalted( clientImp->isProcess ));
-        trStreamTextCstr(clientImp->trStream, "[cs___SchedulerClientImpHalt()]", -1);
+        pb::RegionExclusiveGuard guard(imp->intRegion);
+        PB_ASSERT(!pbProcessHalted( imp->isProcess ));
+        trStreamTextCstr(imp->trStream, "[cs___SchedulerClientImpHalt()]", -1);
     }
-    pbProcessHalt(clientImp->isProcess);
+    pbProcessHalt(imp->isProcess);
 }
 
 extern "C" PB_EXPORT void cs___SchedulerClientImpTraceCompleteAnchor(CS___SCHEDULER_CLIENT_IMP* clientImp,

@@ -61,9 +61,9 @@ constexpr PB_INT kMillisecondsPerDay = 86400000;
 // The slot length of the options, at least 1 millisecond. The hour values
 // use a day's length as their unit.
 PB_INT slotLength(CS_SCHEDULER_OPTIONS* opt) {
-    PB_INT e = csSchedulerOptionsEvents(opt);
+    const PB_INT e = csSchedulerOptionsEvents(opt), iv = csSchedulerOptionsInterval(opt);
     PB_INT length = 1;
-    switch (csSchedulerOptionsInterval(opt)) {
+    switch (iv) {
         case CS_SCHEDULER_INTERVAL_EVENTS_PER_MILLISECOND: length = 1; break;
         case CS_SCHEDULER_INTERVAL_EVENTS_PER_SECOND: length = pbRealToInt(std::ceil(1000.0 / double(e))); break;
         case CS_SCHEDULER_INTERVAL_EVENTS_PER_MINUTE: length = pbRealToInt(std::ceil(60000.0 / double(e))); break;
@@ -74,7 +74,7 @@ PB_INT slotLength(CS_SCHEDULER_OPTIONS* opt) {
         case CS_SCHEDULER_INTERVAL_SECONDS_PER_EVENT: length = pbIntMulSaturating(e, 1000); break;
         case CS_SCHEDULER_INTERVAL_MINUTES_PER_EVENT: length = pbIntMulSaturating(e, 60000); break;
         case CS_SCHEDULER_INTERVAL_HOURS_PER_EVENT: length = pbIntMulSaturating(e, kMillisecondsPerDay); break;
-        default: PB_ASSERT(CS_SCHEDULER_INTERVAL_OK( csSchedulerOptionsInterval( opt ) ));
+        default: PB_ASSERT(CS_SCHEDULER_INTERVAL_OK( iv ));
     }
     return pbIntMax(length, 1);
 }
