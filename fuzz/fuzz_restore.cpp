@@ -13,6 +13,7 @@
 
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_wrapped_options.h"
+#include "cs/scheduler/cs_scheduler_options.h"
 #include "cs/status/cs_status_item.h"
 #include "cs/status/cs_status_items.h"
 #include "cs/update/cs_update_object.h"
@@ -166,6 +167,14 @@ void updateObject(PB_STORE* s) {
     csfuzz::expectSameEncoding("update object", first.get(), adopt(csUpdateObjectStore(again.get())).get());
 }
 
+void schedulerOptions(PB_STORE* s) {
+    auto opt = adopt(csSchedulerOptionsRestore(s));
+    if (!opt) fail("scheduler options", s, nullptr);
+    auto first = adopt(csSchedulerOptionsStore(opt.get()));
+    auto again = adopt(csSchedulerOptionsRestore(first.get()));
+    csfuzz::expectSameEncoding("scheduler options", first.get(), adopt(csSchedulerOptionsStore(again.get())).get());
+}
+
 // The store and its sub-stores, breadth first, up to kMaxStores of them.
 void restoreAll(PB_STORE* root) {
     std::deque<Store> pending{pb::retain(root)};
@@ -177,6 +186,7 @@ void restoreAll(PB_STORE* root) {
         statusItems(s.get());
         wrappedOptions(s.get());
         updateObject(s.get());
+        schedulerOptions(s.get());
         for (PB_INT i = 0; i < pbStoreLength(s.get()); ++i)
             if (Store sub = adopt(pbStoreStoreAt(s.get(), i))) pending.push_back(std::move(sub));
     }

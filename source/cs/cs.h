@@ -46,5 +46,13 @@
 #include "cs/rate/cs_rate.h"
 #include "cs/rate/cs_rate_limits.h"
 #include "cs/rate/cs_rate_token.h"
+#include "cs/scheduler/cs_scheduler_interval.h"
+#include "cs/scheduler/cs_scheduler_options.h"
+#include "cs/scheduler/cs_scheduler_schedule_flags.h"
+#include "cs/scheduler/cs_scheduler.h"
+#include "cs/scheduler/cs_scheduler_client.h"
+#include "cs/scheduler/cs_scheduler_cs.h"
+#include "cs/control/cs_control_terminate.h"
+#include "cs/control/cs_control_terminate_db.h"
 
 #endif
