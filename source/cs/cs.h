@@ -40,5 +40,14 @@
 #include "cs/update/cs_update_table.h"
 #include "cs/update/cs_update_20000101.h"
 #include "cs/update/cs_update_20240402.h"
+#include "cs/condition/cs_condition_rule_operator.h"
+#include "cs/condition/cs_condition_rule_operand.h"
+#include "cs/condition/cs_condition_rule.h"
+#include "cs/condition/cs_condition_ruleset_operator.h"
+#include "cs/condition/cs_condition_ruleset.h"
+#include "cs/condition/cs_condition_options.h"
+#include "cs/condition/cs_condition.h"
+#include "cs/condition/cs_condition_cs.h"
+#include "cs/condition/cs_condition_observer.h"
 
 #endif

@@ -9,6 +9,9 @@
 #include "cs/base/cs_stub_cs.h"
 #include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_wrapped_mode.h"
+#include "cs/condition/cs_condition_cs.h"
+#include "cs/condition/cs_condition_rule_operator.h"
+#include "cs/condition/cs_condition_ruleset_operator.h"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object_table.h"
 #include "cs/sort/cs_sort_table.h"
@@ -66,6 +69,8 @@ using Step = void (*)(void);
 // of the module itself; last the built-in updates.
 const Step startupSteps[] = {
     cs___StatusItemTypeStartup,
+    cs___ConditionRulesetOperatorStartup,
+    cs___ConditionRuleOperatorStartup,
     cs___WrappedModeStartup,
     cs___UpdateStartup,
     cs___UpdateObjectStartup,
@@ -75,6 +80,7 @@ const Step startupSteps[] = {
     cs___UpdateTableStartup,
     cs___ConfigStartup,
     cs___StartupCompleteStartup,
+    cs___ConditionCsStartup,
     cs___WrappedCsStartup,
     cs___StubCsStartup,
     cs___ModuleCsStartup,
@@ -89,6 +95,7 @@ const Step shutdownSteps[] = {
     cs___ModuleCsShutdown,
     cs___StubCsShutdown,
     cs___WrappedCsShutdown,
+    cs___ConditionCsShutdown,
     cs___StartupCompleteShutdown,
     cs___ConfigShutdown,
     cs___UpdateTableShutdown,
@@ -102,6 +109,8 @@ const Step shutdownSteps[] = {
 // Final release undoes the enumerations and the reporter's state.
 const Step finalReleaseSteps[] = {
     cs___WrappedModeShutdown,
+    cs___ConditionRuleOperatorShutdown,
+    cs___ConditionRulesetOperatorShutdown,
     cs___StatusItemTypeShutdown,
     cs___StatusReporterShutdown,
 };
