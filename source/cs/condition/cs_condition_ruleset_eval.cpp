@@ -7,7 +7,7 @@
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object.h"
 #include "cs/object/cs_object_observer.h"
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_release_later.hpp"
 #include "cs/status/cs_status.h"
 #include "cs/status/cs_status_item.h"
 #include "cs/status/cs_status_item_type.h"
