@@ -325,21 +325,21 @@ bool settles(CS_CONDITION* cond, bool expected) {
 }
 
 std::string conditionsConfig(int round) {
-    // Each of four names is a condition, another sort, or absent, in turn;
-    // each condition reads the probe item of its name (hold times 0).
+    // Each of four names is a condition, another sort, or absent, in turn.
+    // Condition ci holds while the probe item "ci" differs from the value
+    // of the next condition (hold times 0), so its process follows both a
+    // module's status and, through an object observer, another object.
     std::string objects;
     for (int i = 0; i < 4; ++i) {
-        std::string name = "c" + std::to_string(i);
-        switch ((round + i) % 3) {
-            case 0:
-                objects += (objects.empty() ? "" : ",") + ("\"" + name + "\":{\"sort\":\"CS_CONDITION\",\"config\":{"
-                           "\"onHoldTime\":0,\"offHoldTime\":0,\"ruleset\":{\"rules\":[{\"operator\":"
-                           "\"CS_CONDITION_RULE_OPERATOR_INT_NEQ\",\"operandA\":{\"moduleName\":\"probe\","
-                           "\"statusItemName\":\"" + name + "\"}}]}}}");
-                break;
-            case 1: objects += (objects.empty() ? "" : ",") + ("\"" + name + "\":{\"sort\":\"CS_STUB\"}"); break;
-            default: break;
-        }
+        std::string name = "c" + std::to_string(i), next = "c" + std::to_string((i + 1) % 4);
+        std::string entry;
+        if ((round + i) % 3 == 0)
+            entry = R"({"sort":"CS_CONDITION","config":{"onHoldTime":0,"offHoldTime":0,"ruleset":{"rules":[
+                {"operator":"CS_CONDITION_RULE_OPERATOR_INT_NEQ",
+                 "operandA":{"moduleName":"probe","statusItemName":")" + name + R"("},
+                 "operandB":{"objectName":")" + next + R"(","statusItemName":"csConditionValue"}}]}}})";
+        if ((round + i) % 3 == 1) entry = R"({"sort":"CS_STUB"})";
+        if (!entry.empty()) objects += (objects.empty() ? "\"" : ",\"") + name + "\":" + entry;
     }
     return "{\"objects\":{" + objects + "}}";
 }
@@ -362,14 +362,16 @@ TEST_F(CsConditionThreaded, AppliesStatusesAndObserversRaceWithoutDeadlockOrLost
     stop = true;
     for (auto& t : threads) t.join();
 
-    csConfigSetConfig(json(conditionsConfig(0)).get());  // c0 and c3 are conditions
+    // c0 and c3 are conditions, c1 a stub: c0 is 7 != 0, then c3 is 1 != 1.
+    csConfigSetConfig(json(conditionsConfig(0)).get());
     setProbe("c0", 7);
-    setProbe("c3", 0);
+    setProbe("c3", 1);
     auto c0 = adopt(csConditionFrom(csObjectTableLookupObjectByName(str("c0").get())));
     auto c3 = adopt(csConditionFrom(csObjectTableLookupObjectByName(str("c3").get())));
     ASSERT_TRUE(c0 && c3);
     EXPECT_TRUE(settles(c0.get(), true));
     EXPECT_TRUE(settles(c3.get(), false));
+    EXPECT_TRUE(csConditionValue(c0.get()));
 }
 
 // --- preconditions ---------------------------------------------------------
