@@ -312,16 +312,33 @@ protected:
 // Waits until the condition's value is expected, woken by its update
 // signal; fails after a generous limit instead of hanging.
 bool settles(CS_CONDITION* cond, bool expected) {
-    std::mutex m;
-    std::condition_variable cv;
-    auto wake = adopt(pbSignalableCreateWithCallback([](void* c) { static_cast<std::condition_variable*>(c)->notify_all(); }, &cv));
+    struct Waker {
+        std::mutex m;
+        std::condition_variable cv;
+        int fired = 0;
+    } w;
+    auto wake = adopt(pbSignalableCreateWithCallback(
+        [](void* c) {
+            auto* w = static_cast<Waker*>(c);
+            std::lock_guard guard(w->m);
+            ++w->fired;
+            w->cv.notify_all();
+        },
+        &w));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::unique_lock lock(m);
-    while (bool(csConditionValue(cond)) != expected) {
+    bool done = false;
+    std::unique_lock lock(w.m);
+    for (;;) {
+        int seen = w.fired;
+        lock.unlock();
         csConditionUpdateAddSignalable(cond, wake.get());
-        if (cv.wait_until(lock, deadline) == std::cv_status::timeout) return false;
+        done = bool(csConditionValue(cond)) == expected;
+        lock.lock();
+        if (done || !w.cv.wait_until(lock, deadline, [&] { return w.fired != seen; })) break;
     }
-    return true;
+    lock.unlock();
+    csConditionUpdateDelSignalable(cond, wake.get());  // w must not be called once it is gone
+    return done;
 }
 
 std::string conditionsConfig(int round) {
