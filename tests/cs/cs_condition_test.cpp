@@ -312,7 +312,9 @@ protected:
 // Waits until the condition's value is expected, woken by its update
 // signal; fails after a generous limit instead of hanging.
 bool settles(CS_CONDITION* cond, bool expected) {
-    struct Waker {
+    // Static: a notification already under way when the signalable is
+    // removed may still arrive after the call returns.
+    static struct Waker {
         std::mutex m;
         std::condition_variable cv;
         int fired = 0;
@@ -337,7 +339,7 @@ bool settles(CS_CONDITION* cond, bool expected) {
         if (done || !w.cv.wait_until(lock, deadline, [&] { return w.fired != seen; })) break;
     }
     lock.unlock();
-    csConditionUpdateDelSignalable(cond, wake.get());  // w must not be called once it is gone
+    csConditionUpdateDelSignalable(cond, wake.get());
     return done;
 }
 
