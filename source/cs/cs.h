@@ -54,5 +54,14 @@
 #include "cs/scheduler/cs_scheduler_cs.h"
 #include "cs/control/cs_control_terminate.h"
 #include "cs/control/cs_control_terminate_db.h"
+#include "cs/condition/cs_condition_rule_operator.h"
+#include "cs/condition/cs_condition_rule_operand.h"
+#include "cs/condition/cs_condition_rule.h"
+#include "cs/condition/cs_condition_ruleset_operator.h"
+#include "cs/condition/cs_condition_ruleset.h"
+#include "cs/condition/cs_condition_options.h"
+#include "cs/condition/cs_condition.h"
+#include "cs/condition/cs_condition_cs.h"
+#include "cs/condition/cs_condition_observer.h"
 
 #endif

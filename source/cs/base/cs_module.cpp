@@ -10,6 +10,9 @@
 #include "cs/base/cs_stub_cs.h"
 #include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_wrapped_mode.h"
+#include "cs/condition/cs_condition_cs.h"
+#include "cs/condition/cs_condition_rule_operator.h"
+#include "cs/condition/cs_condition_ruleset_operator.h"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object_table.h"
 #include "cs/scheduler/cs_scheduler_cs.h"
@@ -70,6 +73,8 @@ using Step = void (*)(void);
 // of the module itself; last the built-in updates.
 const Step startupSteps[] = {
     cs___StatusItemTypeStartup,
+    cs___ConditionRulesetOperatorStartup,
+    cs___ConditionRuleOperatorStartup,
     cs___SchedulerIntervalStartup,
     cs___SchedulerScheduleFlagsStartup,
     cs___WrappedModeStartup,
@@ -82,6 +87,7 @@ const Step startupSteps[] = {
     cs___ControlTerminateDbStartup,
     cs___ConfigStartup,
     cs___StartupCompleteStartup,
+    cs___ConditionCsStartup,
     cs___WrappedCsStartup,
     cs___StubCsStartup,
     cs___ModuleCsStartup,
@@ -98,6 +104,7 @@ const Step shutdownSteps[] = {
     cs___ModuleCsShutdown,
     cs___StubCsShutdown,
     cs___WrappedCsShutdown,
+    cs___ConditionCsShutdown,
     cs___StartupCompleteShutdown,
     cs___ConfigShutdown,
     cs___ControlTerminateDbShutdown,
@@ -114,6 +121,8 @@ const Step finalReleaseSteps[] = {
     cs___WrappedModeShutdown,
     cs___SchedulerScheduleFlagsShutdown,
     cs___SchedulerIntervalShutdown,
+    cs___ConditionRuleOperatorShutdown,
+    cs___ConditionRulesetOperatorShutdown,
     cs___StatusItemTypeShutdown,
     cs___StatusReporterShutdown,
 };
