@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,24 +87,36 @@ void BM_ConditionSwitchLatency(benchmark::State& state) {
         setLoad(0);
         auto cond = pb::adopt(csConditionCreate(holdZero(0).get(), nullptr));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // The waiting thread blocks rather than spins, so that it leaves
+        // the cores to the threads that do the work.
         struct Stamp {
-            std::atomic<bool> fired{false};
+            std::mutex m;
+            std::condition_variable cv;
+            bool fired = false;
             Clock::time_point at;
         } stamp;
         auto signalable = pb::adopt(pbSignalableCreateWithCallback(
             [](void* c) {
                 auto* s = static_cast<Stamp*>(c);
-                s->at = Clock::now();
-                s->fired.store(true, std::memory_order_release);
+                auto at = Clock::now();
+                std::lock_guard guard(s->m);
+                s->at = at;
+                s->fired = true;
+                s->cv.notify_one();
             },
             &stamp));
         for (int i = 1; i <= switches; ++i) {
-            stamp.fired = false;
+            {
+                std::lock_guard guard(stamp.m);
+                stamp.fired = false;
+            }
             csConditionUpdateAddSignalable(cond.get(), signalable.get());
             auto start = Clock::now();
             setLoad(i % 2);
-            while (!stamp.fired.load(std::memory_order_acquire)) std::this_thread::yield();
+            std::unique_lock lock(stamp.m);
+            stamp.cv.wait(lock, [&] { return stamp.fired; });
             micros.push_back(std::chrono::duration<double, std::micro>(stamp.at - start).count());
+            lock.unlock();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
