@@ -9,6 +9,7 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 
 namespace {
 
@@ -21,10 +22,17 @@ struct Entry {
 
 using Entries = pb::PSeq<Entry>;
 
-// A key to look for: an object, or an integer when obj is NULL.
+bool isString(const PB_OBJ* obj) { return obj->sort == &pb___sort_PB_STRING; }
+
+// A key to look for: an object, or an integer when obj is NULL. A string
+// key is compared with string keys through its code units, read once here.
 struct Key {
+    Key(PB_OBJ* o, PB_INT i) : obj(o), intKey(i) {
+        if (o && isString(o)) string = reinterpret_cast<PB_STRING*>(o);
+    }
     PB_OBJ* obj;
     PB_INT intKey;
+    PB_STRING* string = nullptr;  // obj as a string, or NULL
 };
 
 // Integer keys order before object keys.
@@ -33,6 +41,17 @@ PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
     if (!objA) return -1;
     if (!objB) return 1;
     return pbObjCompare(objA, objB);
+}
+
+// An entry's key against a sought key: string keys directly, others through
+// the general order (which orders strings the same way).
+PB_INT compareWith(const Entry& e, const Key& key) {
+    if (key.string && e.key && isString(e.key.obj())) {
+        auto* s = reinterpret_cast<PB_STRING*>(e.key.obj());
+        return pb::compareChars(pb::stringChars(s), pb::stringLength(s), pb::stringChars(key.string),
+                                pb::stringLength(key.string));
+    }
+    return compareKeys(e.key.obj(), e.intKey, key.obj, key.intKey);
 }
 
 }  // namespace
@@ -82,7 +101,7 @@ PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b) {
 
 // The position of key (found) or where it would go (not found).
 PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
-    auto cmp = [&](const Entry& e) { return compareKeys(e.key.obj(), e.intKey, key.obj, key.intKey); };
+    auto cmp = [&](const Entry& e) { return compareWith(e, key); };
     const Entry* at = nullptr;
     PB_INT pos = dict->entries.lowerBound(cmp, &at);
     *found = at && cmp(*at) == 0 ? at : nullptr;

@@ -13,19 +13,61 @@
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_store.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 #include "pb/pb_utf8.hpp"
 
 namespace {
 
 constexpr PB_INT kAddressMaxLength = 1024;
 
-// One entry; a default entry holds nothing.
-struct Entry {
-    pb::Ref<PB_STRING> key;          // map stores: the address; array stores: NULL (the position is)
+// One entry (24 bytes); a default entry holds nothing. The value is a
+// number (int entries, bool entries as 0 or 1) or a held object (string and
+// store entries), as the type tells.
+class Entry {
+public:
+    pb::Ref<PB_STRING> key;  // map stores: the address; array stores: NULL (the position is)
     PB_INT type = PB_STORE_TYPE_NONE;
-    PB_INT number = 0;               // the value of an int or bool entry (bool as 0 or 1)
-    pb::Ref<PB_OBJ> object;          // the value of a string or store entry
+
+    Entry() = default;
+    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(t) {
+        if (holdsObject()) value_.object = object.leak();
+        else value_.number = number;
+    }
+    Entry(const Entry& other) : key(other.key), type(other.type), value_(other.value_) {
+        if (holdsObject() && value_.object) pbObjRetain(value_.object);
+    }
+    Entry(Entry&& other) noexcept
+        : key(std::move(other.key)), type(std::exchange(other.type, PB_STORE_TYPE_NONE)), value_(other.value_) {}
+    Entry& operator=(const Entry& other) {
+        Entry copy(other);
+        swap(copy);
+        return *this;
+    }
+    Entry& operator=(Entry&& other) noexcept {
+        Entry moved(std::move(other));
+        swap(moved);
+        return *this;
+    }
+    ~Entry() {
+        if (holdsObject() && value_.object) pbObjRelease(value_.object);
+    }
+
+    PB_INT number() const { return holdsObject() ? 0 : value_.number; }
+    PB_OBJ* object() const { return holdsObject() ? value_.object : nullptr; }
+
+private:
+    bool holdsObject() const { return type == PB_STORE_TYPE_STRING || type == PB_STORE_TYPE_STORE; }
+    void swap(Entry& other) noexcept {
+        std::swap(key, other.key);
+        std::swap(type, other.type);
+        std::swap(value_, other.value_);
+    }
+    union Value {
+        PB_INT number;
+        PB_OBJ* object;
+    } value_{0};
 };
+static_assert(sizeof(Entry) == 24, "a store entry is three words");
 
 using Entries = pb::PSeq<Entry>;
 
@@ -55,7 +97,7 @@ namespace {
 // thus allocate nothing.
 class Address {
 public:
-    explicit Address(PB_STRING* s) : chars_(pbStringBacking(s)), length_(pbStringLength(s)), string_(s) {}
+    explicit Address(PB_STRING* s) : chars_(pb::stringChars(s)), length_(pb::stringLength(s)), string_(s) {}
     Address(const char* text, PB_INT length) {
         if (!text) length = 0;
         else if (length < 0) length = PB_INT(std::strlen(text));
@@ -109,16 +151,10 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
     return true;
 }
 
-PB_INT compareChars(const PB_CHAR* a, PB_INT na, const PB_CHAR* b, PB_INT nb) {
-    PB_INT n = na < nb ? na : nb;
-    for (PB_INT i = 0; i < n; ++i) {
-        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    }
-    return na < nb ? -1 : (na > nb ? 1 : 0);
-}
+using pb::compareChars;
 
 PB_INT compareKey(const Entry& e, const PB_CHAR* chars, PB_INT length) {
-    return compareChars(pbStringBacking(e.key.get()), pbStringLength(e.key.get()), chars, length);
+    return compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars, length);
 }
 
 PB_STORE* create(PB_BOOL isArray) {
@@ -136,8 +172,8 @@ void storeFree(PB_OBJ* obj) {
 PB_INT compareValues(const Entry& x, const Entry& y) {
     if (x.type != y.type) return x.type < y.type ? -1 : 1;
     if (x.type == PB_STORE_TYPE_INT || x.type == PB_STORE_TYPE_BOOL)
-        return x.number < y.number ? -1 : (x.number > y.number ? 1 : 0);
-    return pbObjCompare(x.object.obj(), y.object.obj());
+        return x.number() < y.number() ? -1 : (x.number() > y.number() ? 1 : 0);
+    return pbObjCompare(x.object(), y.object());
 }
 
 // Maps before arrays; then entry by entry (key, type, value); then the
@@ -152,7 +188,7 @@ PB_INT storeCompare(PB_OBJ* a, PB_OBJ* b) {
         const Entry& x = *ca;
         const Entry& y = *cb;
         if (!sa->isArray) {
-            if (PB_INT c = compareKey(x, pbStringBacking(y.key.get()), pbStringLength(y.key.get()))) return c;
+            if (PB_INT c = pb::compareStrings(x.key.get(), y.key.get())) return c;
         }
         if (PB_INT c = compareValues(x, y)) return c;
     }
@@ -188,11 +224,7 @@ const Entry& entryAt(PB_STORE* store, PB_INT index) {
 // object value before the setter's copy-on-write step, so that a store set
 // into itself is copied (no reference cycle).
 Entry valueEntry(PB_INT type, PB_INT number, PB_OBJ* object) {
-    Entry e;
-    e.type = type;
-    e.number = number;
-    e.object = pb::retain(object);
-    return e;
+    return Entry(type, number, pb::retain(object));
 }
 
 Entry stringEntry(PB_STRING* value) {
@@ -259,22 +291,22 @@ void del(PB_STORE** store, const Address& address) {
 }
 
 PB_STRING* stringOf(const Entry* e) {
-    return e && e->type == PB_STORE_TYPE_STRING ? pbStringFrom(pbObjRetain(e->object.obj())) : nullptr;
+    return e && e->type == PB_STORE_TYPE_STRING ? pbStringFrom(pbObjRetain(e->object())) : nullptr;
 }
 
 PB_STORE* storeOf(const Entry* e) {
-    return e && e->type == PB_STORE_TYPE_STORE ? pbStoreFrom(pbObjRetain(e->object.obj())) : nullptr;
+    return e && e->type == PB_STORE_TYPE_STORE ? pbStoreFrom(pbObjRetain(e->object())) : nullptr;
 }
 
 PB_BOOL intOf(const Entry* e, PB_INT* value) {
     if (!e || e->type != PB_STORE_TYPE_INT) return PB_FALSE;
-    if (value) *value = e->number;
+    if (value) *value = e->number();
     return PB_TRUE;
 }
 
 PB_BOOL boolOf(const Entry* e, PB_BOOL* value) {
     if (!e || e->type != PB_STORE_TYPE_BOOL) return PB_FALSE;
-    if (value) *value = PB_BOOL(e->number);
+    if (value) *value = PB_BOOL(e->number());
     return PB_TRUE;
 }
 
@@ -296,18 +328,17 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     PB_INT index = 0;
     for (Entries::Cursor c(store->entries); !c.done(); c.next(), ++index) {
         const Entry& e = *c;
-        StoreEntryView view{index, e.key.get(), e.type, e.number, nullptr, nullptr};
+        StoreEntryView view{index, e.key.get(), e.type, e.number(), nullptr, nullptr};
         // The entry's type tells the object's sort; no check needed.
-        if (e.type == PB_STORE_TYPE_STRING) view.string = reinterpret_cast<PB_STRING*>(e.object.obj());
-        if (e.type == PB_STORE_TYPE_STORE) view.store = reinterpret_cast<PB_STORE*>(e.object.obj());
+        if (e.type == PB_STORE_TYPE_STRING) view.string = reinterpret_cast<PB_STRING*>(e.object());
+        if (e.type == PB_STORE_TYPE_STORE) view.store = reinterpret_cast<PB_STORE*>(e.object());
         fn(view, context);
     }
 }
 
 PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries) {
     auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
-        return compareChars(pbStringBacking(a.key.get()), pbStringLength(a.key.get()), pbStringBacking(b.key.get()),
-                            pbStringLength(b.key.get())) < 0;
+        return pb::compareStrings(a.key.get(), b.key.get()) < 0;
     };
     if (!array) {
         for (const auto& e : entries)
@@ -319,12 +350,10 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
             if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
     }
     PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
+    store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
     for (auto& e : entries) {
-        Entry entry;
+        Entry entry(e.type, e.number, std::move(e.object));
         if (!array) entry.key = std::move(e.key);
-        entry.type = e.type;
-        entry.number = e.number;
-        entry.object = std::move(e.object);
         store->entries.append(std::move(entry));
     }
     return store;
