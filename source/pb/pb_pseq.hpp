@@ -35,6 +35,13 @@
 // after). The tree does not know the order; inserting at the position that
 // lowerBound gives keeps it.
 //
+// Hints: an element type may offer `uint64_t hint() const`, a summary of
+// its key that orders as the keys do wherever two hints are both non-zero
+// and differ (0: no hint). Inner nodes keep the hint of each child's first
+// element beside it, and lowerBound( cmp, found, hint ) with the sought
+// key's hint decides most steps from the hints alone, without reaching the
+// elements (and what they point to) in memory.
+//
 // Invariants: the root is NULL for an empty sequence (or an empty leaf
 // that reserve made for appends to come); every other node is non-empty; an inner node other than the root has at least kFanout/2
 // children; leaves are at least half full except leaves made by appending
@@ -74,6 +81,7 @@ private:
         Node* child = nullptr;
         PB_INT size = 0;
         const E* first = nullptr;
+        uint64_t hint = 0;  // the hint of *first
     };
     // A leaf (T = E) or an inner node (T = Slot): the header, followed in
     // the same allocation by capacity slots; slots count..capacity-1 are empty.
@@ -132,7 +140,12 @@ public:
     // cmp compares with (size() when there is none). *found (when not NULL)
     // receives that element, or NULL at the end. O(log n) comparisons.
     template <class F>
-    PB_INT lowerBound(F&& cmp, const E** found = nullptr) const {
+    PB_INT lowerBound(F&& cmp, const E** found = nullptr, uint64_t hint = 0) const {
+        // Whether an element (with hint h) orders before the key.
+        auto before = [&](const E& e, uint64_t h) {
+            if (hint && h && h != hint) return h < hint;
+            return cmp(e) < 0;
+        };
         const E* next = nullptr;  // first element after the current subtree
         PB_INT base = 0;
         const Node* n = root_;
@@ -145,7 +158,8 @@ public:
             int lo = 0, hi = in->count;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (cmp(*in->at()[mid].first) < 0) lo = mid + 1;
+                const Slot& slot = in->at()[mid];
+                if (before(*slot.first, slot.hint)) lo = mid + 1;
                 else hi = mid;
             }
             if (lo == 0) {  // the whole subtree is at or after the key
@@ -161,7 +175,7 @@ public:
         int lo = 0, hi = leaf->count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (cmp(leaf->at()[mid]) < 0) lo = mid + 1;
+            if (before(leaf->at()[mid], hintOf(leaf->at()[mid]))) lo = mid + 1;
             else hi = mid;
         }
         if (found) *found = lo < leaf->count ? &leaf->at()[lo] : next;
@@ -363,7 +377,15 @@ private:
     static const E* firstOf(const Node* n) {
         return n->leaf ? &asLeaf(n)->at()[0] : asInner(n)->at()[0].first;
     }
-    static Slot slotOf(Node* n) { return Slot{n, n->size, firstOf(n)}; }
+    static Slot slotOf(Node* n) {
+        const E* first = firstOf(n);
+        return Slot{n, n->size, first, hintOf(*first)};
+    }
+
+    static uint64_t hintOf(const E& e) {
+        if constexpr (requires { e.hint(); }) return e.hint();
+        else return 0;
+    }
 
     // Refreshes the cached size of a node after its slots changed.
     template <class T>
@@ -497,8 +519,7 @@ private:
         int c = childFor(in, pos, false);
         Node* child = own(in->at()[c].child);
         replaceIn(child, pos, std::move(value));
-        in->at()[c].first = firstOf(child);  // the child may be a new copy
-        in->at()[c].child = child;
+        in->at()[c] = slotOf(child);  // the child may be a new copy, its first element new
     }
 
     static void eraseFrom(Node* n, PB_INT pos) {

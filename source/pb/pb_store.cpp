@@ -20,24 +20,30 @@ namespace {
 
 constexpr PB_INT kAddressMaxLength = 1024;
 
-// One entry (24 bytes); a default entry holds nothing. The value is a
+// One entry (32 bytes); a default entry holds nothing. The value is a
 // number (int entries, bool entries as 0 or 1) or a held object (string and
-// store entries), as the type tells.
+// store entries), as the type tells. The key's hint lets lookups pass most
+// entries without reading their key.
 class Entry {
 public:
     pb::Ref<PB_STRING> key;  // map stores: the address; array stores: NULL (the position is)
-    PB_INT type = PB_STORE_TYPE_NONE;
+    int32_t type = PB_STORE_TYPE_NONE;
 
     Entry() = default;
-    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(t) {
+    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int32_t(t)) {
         if (holdsObject()) value_.object = object.leak();
         else value_.number = number;
     }
-    Entry(const Entry& other) : key(other.key), type(other.type), value_(other.value_) {
+    Entry(const Entry& other)
+        : key(other.key), type(other.type), hintLow_(other.hintLow_), hint_(other.hint_), value_(other.value_) {
         if (holdsObject() && value_.object) pbObjRetain(value_.object);
     }
     Entry(Entry&& other) noexcept
-        : key(std::move(other.key)), type(std::exchange(other.type, PB_STORE_TYPE_NONE)), value_(other.value_) {}
+        : key(std::move(other.key)),
+          type(std::exchange(other.type, PB_STORE_TYPE_NONE)),
+          hintLow_(other.hintLow_),
+          hint_(other.hint_),
+          value_(other.value_) {}
     Entry& operator=(const Entry& other) {
         Entry copy(other);
         swap(copy);
@@ -52,6 +58,15 @@ public:
         if (holdsObject() && value_.object) pbObjRelease(value_.object);
     }
 
+    void setKey(pb::Ref<PB_STRING> k) {
+        pb::StringHints h = k ? pb::stringHints(pb::stringChars(k.get()), pb::stringLength(k.get())) : pb::StringHints{};
+        hint_ = h.high;
+        hintLow_ = h.low;
+        key = std::move(k);
+    }
+    uint64_t hint() const { return hint_; }
+    uint32_t hintLow() const { return hintLow_; }
+
     PB_INT number() const { return holdsObject() ? 0 : value_.number; }
     PB_OBJ* object() const { return holdsObject() ? value_.object : nullptr; }
 
@@ -60,14 +75,18 @@ private:
     void swap(Entry& other) noexcept {
         std::swap(key, other.key);
         std::swap(type, other.type);
+        std::swap(hint_, other.hint_);
+        std::swap(hintLow_, other.hintLow_);
         std::swap(value_, other.value_);
     }
+    uint32_t hintLow_ = 0;  // the key's summary (pb::stringHints), bytes 8-11
+    uint64_t hint_ = 0;     // and bytes 0-7
     union Value {
         PB_INT number;
         PB_OBJ* object;
     } value_{0};
 };
-static_assert(sizeof(Entry) == 24, "a store entry is three words");
+static_assert(sizeof(Entry) == 32, "a store entry is four words");
 
 using Entries = pb::PSeq<Entry>;
 
@@ -97,7 +116,9 @@ namespace {
 // thus allocate nothing.
 class Address {
 public:
-    explicit Address(PB_STRING* s) : chars_(pb::stringChars(s)), length_(pb::stringLength(s)), string_(s) {}
+    explicit Address(PB_STRING* s)
+        : chars_(pb::stringChars(s)), length_(pb::stringLength(s)), hints_(pb::stringHints(chars_, length_)),
+          string_(s) {}
     Address(const char* text, PB_INT length) {
         if (!text) length = 0;
         else if (length < 0) length = PB_INT(std::strlen(text));
@@ -105,6 +126,7 @@ public:
         if (length > kInline) out = heap_ = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(length) * sizeof(PB_CHAR)));
         length_ = text ? pb::utf8Decode(reinterpret_cast<const unsigned char*>(text), length, out) : 0;
         chars_ = out;
+        hints_ = pb::stringHints(chars_, length_);
     }
     ~Address() { pb___MemFree(heap_); }
     Address(const Address&) = delete;
@@ -112,6 +134,24 @@ public:
 
     const PB_CHAR* chars() const { return chars_; }
     PB_INT length() const { return length_; }
+    // Compares an entry's key with the address, by the summaries where they tell.
+    PB_INT compare(const Entry& e) const {
+        if (hints_.high && e.hint()) {
+            if (hints_.high != e.hint()) return e.hint() < hints_.high ? -1 : 1;
+            if (hints_.low != e.hintLow()) return e.hintLow() < hints_.low ? -1 : 1;
+        }
+        return pb::compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars_, length_);
+    }
+
+    // The position of the entry at the address in a map store's entries (or
+    // -1), and in *at where it would go.
+    PB_INT find(const Entries& entries, PB_INT* at = nullptr, const Entry** hit = nullptr) const {
+        const Entry* e = nullptr;
+        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_.high);
+        if (at) *at = pos;
+        if (hit) *hit = e;
+        return e && compare(*e) == 0 ? pos : -1;
+    }
 
     // The address as a string: the one it came from, or a new one.
     pb::Ref<PB_STRING> toString() const {
@@ -137,6 +177,7 @@ private:
     static constexpr PB_INT kInline = 64;
     const PB_CHAR* chars_ = nullptr;
     PB_INT length_ = 0;
+    pb::StringHints hints_;
     PB_STRING* string_ = nullptr;  // borrowed, or NULL
     PB_CHAR* heap_ = nullptr;      // owned, or NULL
     PB_CHAR inline_[kInline];
@@ -151,11 +192,6 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
     return true;
 }
 
-using pb::compareChars;
-
-PB_INT compareKey(const Entry& e, const PB_CHAR* chars, PB_INT length) {
-    return compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars, length);
-}
 
 PB_STORE* create(PB_BOOL isArray) {
     auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(sizeof(PB_STORE), &pb___sort_PB_STORE));
@@ -201,10 +237,7 @@ PB_INT find(PB_STORE* store, const Address& address) {
         PB_INT index = address.index();
         return index >= 0 && index < store->entries.size() ? index : -1;
     }
-    const Entry* hit = nullptr;
-    PB_INT pos = store->entries.lowerBound(
-        [&](const Entry& e) { return compareKey(e, address.chars(), address.length()); }, &hit);
-    return hit && compareKey(*hit, address.chars(), address.length()) == 0 ? pos : -1;
+    return address.find(store->entries);
 }
 
 // The entry at address, or NULL.
@@ -245,14 +278,14 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
     PB_ASSERT(!pbStoreIsArray(*store));
     Entries& entries = (*store)->entries;
     const Entry* hit = nullptr;
-    PB_INT pos = entries.lowerBound(
-        [&](const Entry& e) { return compareKey(e, address.chars(), address.length()); }, &hit);
-    if (hit && compareKey(*hit, address.chars(), address.length()) == 0) {
-        entry.key = hit->key;
+    PB_INT at = 0;
+    PB_INT pos = address.find(entries, &at, &hit);
+    if (pos >= 0) {
+        entry.setKey(hit->key);
         entries.replace(pos, std::move(entry));
     } else {
-        entry.key = address.toString();
-        entries.insert(pos, std::move(entry));
+        entry.setKey(address.toString());
+        entries.insert(at, std::move(entry));
     }
 }
 
@@ -276,7 +309,7 @@ void append(PB_STORE** store, Entry entry) {
 void setAt(PB_STORE** store, PB_INT index, Entry entry) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(index >= 0 && index < (*store)->entries.size());
-    entry.key = (*store)->entries.at(index).key;
+    entry.setKey((*store)->entries.at(index).key);
     (*store)->entries.replace(index, std::move(entry));
 }
 
@@ -353,7 +386,7 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
     store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
     for (auto& e : entries) {
         Entry entry(e.type, e.number, std::move(e.object));
-        if (!array) entry.key = std::move(e.key);
+        if (!array) entry.setKey(std::move(e.key));
         store->entries.append(std::move(entry));
     }
     return store;

@@ -3,6 +3,9 @@
 // call per comparison.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "pb/pb_string.h"
 
 struct PB_STRING {
@@ -22,7 +25,15 @@ inline PB_INT stringLength(const PB_STRING* s) { return s->length; }
 // the shorter first. Returns <0, 0 or >0.
 inline PB_INT compareChars(const PB_CHAR* a, PB_INT na, const PB_CHAR* b, PB_INT nb) {
     PB_INT n = na < nb ? na : nb;
-    for (PB_INT i = 0; i < n; ++i) {
+    PB_INT i = 0;
+    while (i + 2 <= n) {  // passes the equal start two code points at a time
+        uint64_t x, y;
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y) break;
+        i += 2;
+    }
+    for (; i < n; ++i) {
         if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
     }
     return na < nb ? -1 : (na > nb ? 1 : 0);
@@ -32,5 +43,55 @@ inline PB_INT compareChars(const PB_CHAR* a, PB_INT na, const PB_CHAR* b, PB_INT
 inline PB_INT compareStrings(const PB_STRING* a, const PB_STRING* b) {
     return compareChars(a->chars, a->length, b->chars, b->length);
 }
+
+// Summaries of a key for ordered lookups: the first 12 bytes of its UTF-8
+// form, zero-padded, as a big-endian 64-bit number (bytes 0-7) and a 32-bit
+// one (bytes 8-11). UTF-8 orders as code points do, so when the summaries
+// of two strings differ the strings order as their summaries; equal
+// summaries tell nothing. 0 is no summary (an empty string, or one with a
+// code point that UTF-8 cannot carry among its first characters).
+struct StringHints {
+    uint64_t high = 0;
+    uint32_t low = 0;
+};
+
+inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
+    unsigned char out[12] = {};
+    int used = 0;
+    for (PB_INT i = 0; i < length && used < 12; ++i) {
+        PB_CHAR c = chars[i];
+        unsigned char bytes[4];
+        int n;
+        if (c < 0x80) {
+            bytes[0] = static_cast<unsigned char>(c);
+            n = 1;
+        } else if (c < 0x800) {
+            bytes[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+            bytes[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 2;
+        } else if (c < 0x10000) {
+            bytes[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+            bytes[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 3;
+        } else if (c <= 0x10FFFF) {
+            bytes[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+            bytes[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            bytes[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 4;
+        } else {
+            return {};
+        }
+        for (int k = 0; k < n && used < 12; ++k) out[used++] = bytes[k];
+    }
+    StringHints h;
+    for (int k = 0; k < 8; ++k) h.high = (h.high << 8) | out[k];
+    for (int k = 8; k < 12; ++k) h.low = (h.low << 8) | out[k];
+    return h;
+}
+
+inline uint64_t stringHint(const PB_CHAR* chars, PB_INT length) { return stringHints(chars, length).high; }
+inline uint64_t stringHint(const PB_STRING* s) { return stringHint(s->chars, s->length); }
 
 }  // namespace pb
