@@ -252,7 +252,7 @@ private:
         case element_type::STRING: {
             auto s = text(v.get_string().value_unsafe());
             out.type = PB_STORE_TYPE_STRING;
-            out.object = pb::adopt(pbObjRetain(pbStringObj(s.get())));
+            out.object = pb::adopt(pbStringObj(s.leak()));
             return true;
         }
         case element_type::INT64:

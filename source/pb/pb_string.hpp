@@ -56,6 +56,16 @@ struct StringHints {
 };
 
 inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
+    // Keys are mostly ASCII: one byte per code point.
+    PB_INT ascii = length < 12 ? length : 12;
+    PB_CHAR any = 0;
+    for (PB_INT i = 0; i < ascii; ++i) any |= chars[i];
+    if (any < 0x80) {
+        StringHints h;
+        for (PB_INT k = 0; k < 8; ++k) h.high = (h.high << 8) | (k < ascii ? chars[k] : 0);
+        for (PB_INT k = 8; k < 12; ++k) h.low = (h.low << 8) | (k < ascii ? chars[k] : 0);
+        return h;
+    }
     unsigned char out[12] = {};
     int used = 0;
     for (PB_INT i = 0; i < length && used < 12; ++i) {
