@@ -17,11 +17,12 @@
 //
 // Small sequences: a sequence of up to kFanout elements is a single leaf,
 // the root, allocated with room for about as many elements as it holds
-// (one allocation of a 16-byte header plus the elements). It grows by half
-// when full, up to kFanout elements; the next insert splits it and the
-// sequence becomes a tree. A tree that shrinks back to one leaf hands the
-// root to that leaf, and a root leaf less than half full is reallocated
-// smaller. Leaves below the root always have room for kFanout elements.
+// (one allocation of a 16-byte header plus the elements): up to eight
+// elements it grows one slot at a time, then by half when full, up to
+// kFanout; the next insert splits it and the sequence becomes a tree. A
+// tree that shrinks back to one leaf hands the root to that leaf; a small
+// root leaf keeps at most one free slot, a larger one at least half its
+// slots in use. Leaves below the root always have room for kFanout elements.
 //
 // E is the element type. It must be default-constructible (an empty
 // element that holds nothing), copyable (a copy takes its own references,
@@ -224,7 +225,8 @@ public:
         own(root_);
         eraseFrom(root_, pos);
         // A root left with one child hands over to it; an empty leaf root goes;
-        // a root leaf less than half full is made smaller.
+        // a small root leaf keeps at most one free slot, a larger one at
+        // least half its slots in use.
         while (!root_->leaf && root_->count == 1) {
             Node* child = asInner(root_)->at()[0].child;
             retainNode(child);
@@ -232,7 +234,8 @@ public:
             root_ = child;
         }
         if (root_->count == 0) clear();
-        else if (root_->leaf && root_->count * 2 < root_->capacity && root_->capacity > 4)
+        else if (root_->leaf && root_->capacity > grownCapacity(root_->count) &&
+                 (root_->capacity <= 8 || root_->count * 2 < root_->capacity))
             resizeLeaf(root_, grownCapacity(root_->count));
     }
 
@@ -337,9 +340,10 @@ private:
     }
 
     // The capacity a small leaf of count elements grows to: by one up to
-    // four, then by half, at most kFanout.
+    // eight (the common container has a handful of entries and pays for no
+    // empty slot), then by half, at most kFanout.
     static int grownCapacity(int count) {
-        int cap = count < 4 ? count + 1 : count + count / 2;
+        int cap = count < 8 ? count + 1 : count + count / 2;
         return cap < kFanout ? cap : kFanout;
     }
 
