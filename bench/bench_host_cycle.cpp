@@ -12,6 +12,9 @@
 //   bench_host_cycle --keep ...      keeps the folder with the last initial file
 //                                    (for profiling the host on it)
 //
+// VORLIX_BENCH_HOST=PATH runs another build's host instead (to compare
+// before and after a change on the same files).
+//
 // Not a Google Benchmark program: every size runs once, in a fresh process,
 // because the maximum resident set of a process only grows.
 #include <sys/resource.h>
@@ -75,7 +78,9 @@ Run runHost(const std::string& dir, const std::string& initial) {
     if (pid < 0) return run;
     if (pid == 0) {
         if (!std::freopen(log.c_str(), "w", stdout)) _exit(127);
-        execl(VORLIX_HOST_PATH, VORLIX_HOST_PATH, "--config", configDir.c_str(), "--initial", initial.c_str(),
+        const char* host = std::getenv("VORLIX_BENCH_HOST");
+        if (!host || !*host) host = VORLIX_HOST_PATH;
+        execl(host, host, "--config", configDir.c_str(), "--initial", initial.c_str(),
               "--manual-clock", "--run-ms", "0", static_cast<char*>(nullptr));
         _exit(127);
     }
