@@ -64,6 +64,12 @@ public:
         hintLow_ = h.low;
         key = std::move(k);
     }
+    // Takes the key of another entry, with its summary.
+    void setKeyOf(const Entry& other) {
+        key = other.key;
+        hint_ = other.hint_;
+        hintLow_ = other.hintLow_;
+    }
     uint64_t hint() const { return hint_; }
     uint32_t hintLow() const { return hintLow_; }
 
@@ -281,7 +287,7 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
     PB_INT at = 0;
     PB_INT pos = address.find(entries, &at, &hit);
     if (pos >= 0) {
-        entry.setKey(hit->key);
+        entry.setKeyOf(*hit);
         entries.replace(pos, std::move(entry));
     } else {
         entry.setKey(address.toString());
@@ -309,7 +315,7 @@ void append(PB_STORE** store, Entry entry) {
 void setAt(PB_STORE** store, PB_INT index, Entry entry) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(index >= 0 && index < (*store)->entries.size());
-    entry.setKey((*store)->entries.at(index).key);
+    entry.setKeyOf((*store)->entries.at(index));
     (*store)->entries.replace(index, std::move(entry));
 }
 
