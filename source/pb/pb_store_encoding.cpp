@@ -59,6 +59,7 @@ public:
     PB_BUFFER* takeBuffer() {
         if (size_ <= kAdoptAbove) return pbBufferCreateFromBytes(data_, PB_INT(size_));
         PB_BUFFER* b = pb::bufferCreateAdopting(data_, PB_INT(size_), PB_INT(capacity_));
+        expect_ = size_;
         data_ = nullptr;
         size_ = capacity_ = 0;
         return b;
@@ -66,7 +67,8 @@ public:
 
 private:
     void grow(size_t n) {
-        size_t cap = capacity_ < 4096 ? 4096 : capacity_ * 2;
+        // After a large result the next one starts with room for about as much.
+        size_t cap = capacity_ ? capacity_ * 2 : expect_ + expect_ / 8 + 4096;
         while (cap - size_ < n) cap *= 2;
         data_ = static_cast<char*>(pb___MemRealloc(data_, cap));
         capacity_ = cap;
@@ -74,6 +76,7 @@ private:
     char* data_ = nullptr;
     size_t size_ = 0;
     size_t capacity_ = 0;
+    size_t expect_ = 0;  // the size of the last result handed over, or 0
 };
 
 Output& scratch();
