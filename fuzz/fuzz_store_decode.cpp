@@ -1,6 +1,6 @@
 // Decodes arbitrary bytes as an encoded store. Whatever decodes must encode
-// back to bytes that decode to an equal store and encode identically, and
-// nothing may leak.
+// back to bytes that decode to an equal store and encode identically;
+// whatever does not must have an explanation; nothing may leak.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pbObjRelease(pbStoreObj(store));
         pbObjRelease(header ? pbStoreHeaderObj(header) : nullptr);
     }
+    PB_BUFFER* bytes = pbBufferCreateFromBytes(data, PB_INT(size));
+    PB_STRING* error = pbStoreDecodeError(bytes);
+    if ((error == nullptr) != (store != nullptr)) std::abort();
+    pbObjRelease(error ? pbStringObj(error) : nullptr);
+    pbObjRelease(pbBufferObj(bytes));
     if (pbObjLiveTotal() != liveBefore) std::abort();
     return 0;
 }

@@ -107,9 +107,15 @@ extern "C" PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* b
     std::string target = utf8(path);
     std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" +
                        std::to_string(pbRandomNonNegativeIntRange(0, PB_INT_MAX));
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Files may hold private data: they are the owner's alone, and a file
+    // whose mode was narrowed further keeps the narrower mode.
+    mode_t mode = 0600;
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) mode &= st.st_mode;
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return PB_FALSE;
-    bool ok = writeAll(fd, pbBufferBacking(buffer), pbBufferLength(buffer)) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0;
+    ok = ok && writeAll(fd, pbBufferBacking(buffer), pbBufferLength(buffer)) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && !injectedFailure();
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
@@ -137,7 +143,7 @@ extern "C" PB_EXPORT PB_BOOL pbPathFileExists(PB_STRING* path) {
 
 extern "C" PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path) {
     PB_ASSERT(path);
-    int fd = ::open(utf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(utf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
     return pb___ByteSinkCreateWithFd(fd);
 }

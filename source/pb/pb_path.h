@@ -24,13 +24,15 @@ PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path);
 /* The file decoded as an encoded store (pb_store_encoding.h), or NULL;
  * *header (when header is not NULL) receives its header or NULL. */
 PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header);
-/* Replaces the file atomically with buffer; PB_FALSE on failure. */
+/* Replaces the file atomically with buffer; PB_FALSE on failure. The file
+ * is readable and writable by its owner only (0600), or keeps the narrower
+ * mode of the file it replaces: a write never widens a file's mode. */
 PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* buffer);
 /* Removes the file; PB_TRUE when it is gone afterwards. */
 PB_EXPORT PB_BOOL pbPathFileDelete(PB_STRING* path);
 PB_EXPORT PB_BOOL pbPathFileExists(PB_STRING* path);
-/* A sink that writes the file from its start (created or truncated), or
- * NULL when it cannot be opened. */
+/* A sink that writes the file from its start (created owner-only, 0600, or
+ * truncated with its mode kept), or NULL when it cannot be opened. */
 PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path);
 
 /* Makes the next count calls of pbPathFileWriteBuffer fail after writing

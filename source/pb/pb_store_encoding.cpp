@@ -331,3 +331,156 @@ extern "C" PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEAD
     PB_ASSERT(buffer);
     return pbStoreTryDecodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), header);
 }
+
+// ------------------------------------------------------- decode errors
+
+namespace {
+
+namespace od = simdjson::ondemand;
+
+// Walks a document on demand, checking what the decoder checks, and stops
+// at the first fault; where() then gives its byte offset.
+class ErrorFinder {
+public:
+    explicit ErrorFinder(const simdjson::padded_string& json) : json_(json) {}
+
+    // The first fault, or empty when there is none.
+    std::string find() {
+        if (auto e = parser_.iterate(json_).get(doc_)) return simdjson::error_message(e);
+        iterated_ = true;
+        od::value root;
+        if (auto e = doc_.get_value().get(root)) return simdjson::error_message(e);
+        if (auto fault = walk(root, 0); !fault.empty()) return fault;
+        const char* rest = nullptr;
+        if (!doc_.current_location().get(rest)) return simdjson::error_message(simdjson::TRAILING_CONTENT);
+        return {};
+    }
+
+    // The byte offset of the fault find() reported, or -1.
+    PB_INT where() {
+        if (at_) return PB_INT(at_ - json_.data());
+        const char* at = nullptr;
+        if (!iterated_ || doc_.current_location().get(at)) return -1;
+        return PB_INT(at - json_.data());
+    }
+
+private:
+    std::string fail(simdjson::error_code e) { return simdjson::error_message(e); }
+    std::string fault(const char* at, std::string text) {
+        at_ = at;
+        return text;
+    }
+
+    std::string walk(od::value v, int depth) {
+        const char* at = nullptr;
+        if (v.current_location().get(at)) at = nullptr;
+        od::json_type type;
+        if (auto e = v.type().get(type)) return fail(e);
+        switch (type) {
+        case od::json_type::object: {
+            if (depth > PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
+            od::object object;
+            if (auto e = v.get_object().get(object)) return fail(e);
+            std::vector<std::string> keys;
+            for (auto result : object) {
+                od::field field;
+                if (auto e = std::move(result).get(field)) return fail(e);
+                std::string_view key;
+                if (auto e = field.unescaped_key().get(key)) return fail(e);
+                if (!pbStoreAddressOkCstr(key.data(), PB_INT(key.size())))
+                    return fault(at, "key \"" + std::string(key) + "\" is not a store address");
+                for (const auto& seen : keys)
+                    if (seen == key) return fault(at, "duplicate key \"" + std::string(key) + "\"");
+                keys.emplace_back(key);
+                if (auto inner = walk(field.value(), depth + 1); !inner.empty()) return inner;
+            }
+            return {};
+        }
+        case od::json_type::array: {
+            if (depth > PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
+            od::array array;
+            if (auto e = v.get_array().get(array)) return fail(e);
+            for (auto result : array) {
+                od::value item;
+                if (auto e = std::move(result).get(item)) return fail(e);
+                if (auto inner = walk(item, depth + 1); !inner.empty()) return inner;
+            }
+            return {};
+        }
+        case od::json_type::number: {
+            od::number_type kind;
+            if (auto e = v.get_number_type().get(kind)) return fail(e);
+            if (kind != od::number_type::signed_integer) return fault(at, "not a 64-bit integer");
+            int64_t n;
+            if (auto e = v.get_int64().get(n)) return fail(e);
+            return {};
+        }
+        case od::json_type::string: {
+            std::string_view s;
+            if (auto e = v.get_string().get(s)) return fail(e);
+            return {};
+        }
+        case od::json_type::boolean: {
+            bool b;
+            if (auto e = v.get_bool().get(b)) return fail(e);
+            return {};
+        }
+        case od::json_type::null: return fault(at, "null is not a store value");
+        }
+        return {};
+    }
+
+    const simdjson::padded_string& json_;
+    od::parser parser_;
+    od::document doc_;
+    const char* at_ = nullptr;
+    bool iterated_ = false;
+};
+
+// The offset of the opening quote of a string that is never closed, or -1.
+PB_INT unclosedString(const char* p, size_t n) {
+    PB_INT open = -1;
+    for (size_t i = 0; i < n; ++i) {
+        if (open < 0) {
+            if (p[i] == '"') open = PB_INT(i);
+        } else if (p[i] == '\\') {
+            ++i;
+        } else if (p[i] == '"') {
+            open = -1;
+        }
+    }
+    return open;
+}
+
+}  // namespace
+
+// The line and column (both from 1, the column in code points) of the
+// fault's byte offset, which editors show.
+extern "C" PB_EXPORT PB_STRING* pbStoreDecodeError(PB_BUFFER* buffer) {
+    PB_ASSERT(buffer);
+    const char* bytes = reinterpret_cast<const char*>(pbBufferBacking(buffer));
+    PB_INT length = pbBufferLength(buffer);
+    auto store = pb::adopt(pbStoreTryDecode(buffer, nullptr));
+    if (store) return nullptr;
+    if (length == 0) return pbStringCreateFromCstr("empty document", -1);
+    if (length > PB_STORE_ENCODING_MAX_BYTES) return pbStringCreateFromCstr("document too long", -1);
+
+    simdjson::padded_string json(bytes, size_t(length));
+    ErrorFinder finder(json);
+    std::string text = finder.find();
+    PB_INT at = text.empty() ? -1 : finder.where();
+    if (text.empty()) text = "not a store document";
+    if (at < 0) at = unclosedString(bytes, size_t(length));
+    if (at < 0 || at > length) return pbStringCreateFromCstr(text.c_str(), PB_INT(text.size()));
+    PB_INT line = 1, column = 1;
+    for (PB_INT i = 0; i < at; ++i) {
+        if (bytes[i] == '\n') {
+            ++line;
+            column = 1;
+        } else if ((uint8_t(bytes[i]) & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    std::string where = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + text;
+    return pbStringCreateFromCstr(where.c_str(), PB_INT(where.size()));
+}

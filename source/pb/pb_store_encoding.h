@@ -34,6 +34,11 @@ PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* header);
  * the header, or NULL for a headerless document. */
 PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEADER** header);
 PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT length, PB_STORE_HEADER** header);
+/* Why buffer does not decode: NULL when it does, else a text for people,
+ * starting "line L, column C: " (both from 1, the column in code points)
+ * when the fault has a place, as JSON syntax errors and values that are
+ * not store values do. */
+PB_EXPORT PB_STRING* pbStoreDecodeError(PB_BUFFER* buffer);
 
 PB_END_DECLS
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "cs/cs.h"
 #include "pb/pb.h"
@@ -26,7 +27,21 @@ struct Thing {
     PB_OBJ obj;
     PB_STORE* config;
 };
-void thingFree(PB_OBJ* obj) { pbObjRelease(pbStoreObj(reinterpret_cast<Thing*>(obj)->config)); }
+// While set, a thing's free function waits for another thread that takes
+// the object table's and the configuration's monitors, as a free function
+// that halts a process whose run takes them would. Run under either
+// monitor, it never returns.
+bool thingFreeWaitsForLocks = false;
+int thingsFreed = 0;
+void thingFree(PB_OBJ* obj) {
+    pbObjRelease(pbStoreObj(reinterpret_cast<Thing*>(obj)->config));
+    if (!thingFreeWaitsForLocks) return;
+    std::thread([] {
+        pbObjRelease(csObjectTableLookupObjectByName(str("any").get()));
+        csConfigVersion();
+    }).join();
+    ++thingsFreed;
+}
 PB_SORT_DEFINE(thingSort, &cs___module, "TEST_THING", thingFree, nullptr, nullptr);
 int thingSetConfigCalls = 0;
 
@@ -163,6 +178,32 @@ TEST_F(CsConfig, ApplyIsOneBatchForObservers) {
     apply(R"({"objects":{"a":{"sort":"CS_STUB"},"b":{"sort":"CS_STUB"},"c":{"sort":"CS_STUB"}}})");
     EXPECT_EQ(hits, 1);
     EXPECT_TRUE(csObjectObserverHasObject(observer.get()));
+}
+
+// An apply that replaces or deletes an object frees it only after leaving
+// the table's and the configuration's monitors, whether the last reference
+// goes with the table's record or with an observer that held the object.
+TEST_F(CsConfig, ObjectsAreFreedOutsideTheLocks) {
+    thingFreeWaitsForLocks = true;
+    thingsFreed = 0;
+    for (bool observed : {false, true}) {
+        pb::Ref<CS_OBJECT_OBSERVER> observer;
+        pb::Ref<CS_OBJECT_MULTI_OBSERVER> multi;
+        pb::Ref<CS_OBJECT_DOMAIN_OBSERVER> domain;
+        if (observed) {
+            observer = adopt(csObjectObserverCreate());
+            csObjectObserverSetObservedName(observer.get(), str("w").get());
+            multi = adopt(csObjectMultiObserverCreate());
+            csObjectMultiObserverSetObservedName(multi.get(), str("v").get());
+            domain = adopt(csObjectDomainObserverCreate());
+            csObjectDomainObserverSetObservedName(domain.get(), str("w").get());
+        }
+        apply(R"({"objects":{"w":{"sort":"TEST_THING"},"v":{"sort":"TEST_THING"}}})");
+        apply(R"({"objects":{"w":{"sort":"CS_STUB"}}})");  // replaces "w", deletes "v"
+        EXPECT_EQ(thingsFreed, observed ? 4 : 2);
+        apply("{}");
+    }
+    thingFreeWaitsForLocks = false;
 }
 
 TEST_F(CsConfig, ModulesGetTheirPartOrAnEmptyStore) {

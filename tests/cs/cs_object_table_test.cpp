@@ -285,7 +285,17 @@ TEST_F(CsObjectTable, HaltEmptiesTheTableAndIgnoresSet) {
     EXPECT_EQ(watcher.hits, 0);
     EXPECT_EQ(pbSortLiveCount(&thingSort), 1);
     EXPECT_EQ(adopt(csObjectTableLookupRecordByName(str("kept").get())).get(), nullptr);
+
+    // An ignored Set leaves no trace: no record stream below the table's
+    // stream, no call of the sort's trace callback.
+    static int traced = 0;
+    auto backend = adopt(csSortBackendCreate(&thingSort, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                             [](PB_OBJ*, PB_OBJ*, TR_ANCHOR*) { ++traced; }, nullptr));
+    auto table = linked(adopt(cs___ModuleTrStream()).get(), 10);
+    PB_INT links = trStreamLinksCount(table.get());
     csObjectTableSet(record("late", kept).get());
+    EXPECT_EQ(trStreamLinksCount(table.get()), links);
+    EXPECT_EQ(traced, 0);
     csObjectTableDelByObject(kept.get());
     EXPECT_EQ(pbVectorLength(adopt(csObjectTableRecordsVector()).get()), 0);
     EXPECT_EQ(watcher.hits, 0);

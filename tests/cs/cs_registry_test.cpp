@@ -14,6 +14,7 @@ using vtest::take;
 
 PB_SORT_DEFINE(testSortA, &cs___module, "TEST_SORT_A", nullptr, nullptr, nullptr);
 PB_SORT_DEFINE(testSortB, &cs___module, "TEST_SORT_B", nullptr, nullptr, nullptr);
+PB_SORT_DEFINE(lowerSort, &cs___module, "lower_sort", nullptr, nullptr, nullptr);
 
 const PB_MODULE_RECORD demoRecord = {2, "vorlix", "Vorlix Server", 4, 14, 21, "", "", "", "demo", "Demo", "1.0",
                                      "pb", ""};
@@ -121,6 +122,48 @@ TEST_F(CsRegistry, ModuleBackendRegistersForItsLifetime) {
     EXPECT_FALSE(csModuleTableHasModuleName(name.get()));
 }
 
+// The status and trace callbacks of a sort and the info callback of a
+// module are reached through the object and module functions, with the
+// context given at registration.
+TEST_F(CsRegistry, CallbacksGetTheirContext) {
+    static PB_OBJ* seen[3];
+    static CS_STATUS_REPORTER* reporter;
+    auto context = str("context");
+    auto rep = adopt(csStatusReporterCreate(nullptr));
+    reporter = rep.get();
+    auto sortBackend = adopt(csSortBackendCreate(
+        &testSortA, tryCreate, nullptr, nullptr, nullptr,
+        [](PB_OBJ* c, PB_OBJ*) {
+            seen[0] = c;
+            return csStatusReporterStatus(reporter);
+        },
+        [](PB_OBJ* c, PB_OBJ*, TR_ANCHOR* anchor) {
+            seen[1] = c;
+            trAnchorComplete(anchor, adopt(trStreamCreateCstr("TEST_TRACED", -1)).get());
+        },
+        pbStringObj(context.get())));
+    auto moduleBackend = adopt(csModuleBackendCreate(
+        &demoModule, nullptr, nullptr,
+        [](PB_OBJ* c) {
+            seen[2] = c;
+            return mark("info", PB_FALSE, PB_FALSE);
+        },
+        nullptr, pbStringObj(context.get())));
+
+    auto object = adopt(csObjectTryCreateBySort(&testSortA, nullptr, nullptr));
+    auto status = adopt(csObjectStatus(object.get()));
+    EXPECT_EQ(seen[0], pbStringObj(context.get()));
+    EXPECT_EQ(status.get(), adopt(csStatusReporterStatus(reporter)).get());
+    auto stream = adopt(trStreamCreateCstr("TEST_FROM", -1));
+    auto anchor = adopt(trAnchorCreate(stream.get(), 12));
+    csObjectTraceCompleteAnchor(object.get(), anchor.get());
+    EXPECT_EQ(seen[1], pbStringObj(context.get()));
+    EXPECT_EQ(take(trStreamName(adopt(trStreamLinkAt(stream.get(), 0)).get())), "TEST_TRACED");
+    auto info = adopt(csModuleInfoByModule(&demoModule));
+    EXPECT_EQ(take(pbStoreValueCstr(info.get(), "called", -1)), "info");
+    EXPECT_EQ(seen[2], pbStringObj(context.get()));
+}
+
 using CsRegistryDeathTest = CsRegistry;
 
 TEST_F(CsRegistryDeathTest, SecondRegistrationsAndBadNamesStopTheProcess) {
@@ -130,6 +173,7 @@ TEST_F(CsRegistryDeathTest, SecondRegistrationsAndBadNamesStopTheProcess) {
     EXPECT_DEATH(csModuleBackendCreate(csModule(), nullptr, nullptr, nullptr, nullptr, nullptr),
                  "cs_module_table.cpp:[0-9]+: !pbDictHasStringKey\\( cs___ModulesDict, moduleName \\)");
     EXPECT_DEATH(csSortTableHasSortName(str("lower").get()), "pbNameUpperCaseOk\\( sortName, PB_TRUE \\)");
+    EXPECT_DEATH(csSortTableHasSort(&lowerSort), "cs_sort_table.cpp:[0-9]+: pbNameUpperCaseOk\\( sortName, PB_TRUE \\)");
     EXPECT_DEATH(csModuleTableHasModuleName(str("Demo").get()), "pbModuleNameOk\\( moduleName \\)");
     EXPECT_DEATH(csModuleBackendCreate(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), ": module\n");
 

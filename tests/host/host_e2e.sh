@@ -16,7 +16,10 @@ grep -q '^configuration: version [0-9]*, saved' <<<"$out" || fail "not saved"
 # The first tick comes after the default 1000 ms, then every 500 ms: 19 ticks.
 grep -q 'demoTicks=19' <<<"$out" || fail "demo module did not tick 19 times in 10 s of virtual time"
 
-# Both files hold the same bytes and are JSON that jq reads.
+# Both files hold the same bytes, are the owner's alone and are JSON that
+# jq reads.
+[ "$(stat -c %a "$dir/cs.vqconfig") $(stat -c %a "$dir/cs-backup.vqconfig")" = "600 600" ] \
+  || fail "configuration files readable by others"
 cmp -s "$dir/cs.vqconfig" "$dir/cs-backup.vqconfig" || fail "main and backup differ"
 [ "$(jq -r '.vorlixStoreHeader.type' "$dir/cs.vqconfig")" = CS_CONFIG ] || fail "header"
 [ "$(jq -r '.store.objects["old-disabled"].config.mode' "$dir/cs.vqconfig")" = CS_WRAPPED_MODE_DISABLED ] \
@@ -34,4 +37,43 @@ out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 1000)
 echo "$out"
 grep -q '^configuration: loaded from configuration directory, 3 objects' <<<"$out" || fail "saved file not loaded"
 [ "$(jq -S .store.objects "$dir/cs.vqconfig")" = "$first" ] || fail "objects changed across a restart"
+# A file an administrator narrowed further keeps its mode.
+chmod 400 "$dir/cs.vqconfig"
+"$host" --config "$dir" --module demo --manual-clock --run-ms 0 >/dev/null || fail "run with a read-only main file"
+[ "$(stat -c %a "$dir/cs.vqconfig")" = 400 ] || fail "saving widened the main file's mode"
+chmod 600 "$dir/cs.vqconfig"
+
+# A stray comma in the main file with a good backup: the host says so, keeps
+# the broken file aside and goes on with the backup.
+good=$(cat "$dir/cs.vqconfig")
+sed -i '0,/"objects":{/s//"objects":{,/' "$dir/cs.vqconfig"
+cp "$dir/cs.vqconfig" "$dir/broken"
+out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 0 2>&1) || fail "fallback to the backup failed"
+echo "$out"
+grep -q 'falling back to the backup' <<<"$out" || fail "fallback not announced"
+grep -q "cs.vqconfig: line [0-9]*, column [0-9]*: " <<<"$out" || fail "no line and column for the syntax error"
+cmp -s "$dir/cs.vqconfig.broken-1" "$dir/broken" || fail "broken main file not kept aside"
+grep -q '^configuration: loaded from backup file, 3 objects' <<<"$out" || fail "backup not applied"
+[ "$(jq -S .store.objects "$dir/cs.vqconfig")" = "$first" ] || fail "backup's objects not saved"
+
+# The same with no backup: nothing is written, the exit status says so and
+# the message names the file.
+cp "$dir/broken" "$dir/cs.vqconfig"
+rm "$dir/cs-backup.vqconfig"
+rc=0; out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 0 2>&1) || rc=$?
+echo "$out"
+[ "$rc" -ne 0 ] || fail "a configuration that did not load gave exit status 0"
+grep -q "$dir/cs.vqconfig: line [0-9]*, column [0-9]*: " <<<"$out" || fail "message does not name file and place"
+cmp -s "$dir/cs.vqconfig" "$dir/broken" || fail "a broken configuration was overwritten"
+[ ! -e "$dir/cs-backup.vqconfig" ] || fail "a backup was saved"
+
+# A backup alone that does not load stops the host as well.
+mv "$dir/cs.vqconfig" "$dir/cs-backup.vqconfig"
+rc=0; "$host" --config "$dir" --manual-clock --run-ms 0 >/dev/null 2>&1 || rc=$?
+[ "$rc" -ne 0 ] && [ ! -e "$dir/cs.vqconfig" ] || fail "a broken backup alone was overwritten"
+
+# A configuration directory that does not exist is an error.
+rc=0; out=$("$host" --config "$dir/missing" --manual-clock --run-ms 0 2>&1) || rc=$?
+[ "$rc" -ne 0 ] || fail "a missing configuration directory gave exit status 0"
+grep -q "$dir/missing" <<<"$out" || fail "message does not name the missing directory"
 echo "1 passed, 0 failed"

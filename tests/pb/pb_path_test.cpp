@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "pb/pb.h"
@@ -40,6 +41,13 @@ struct PbPathTest : testing::Test {
         if (!b) return "<none>";
         return std::string(reinterpret_cast<const char*>(pbBufferBacking(b.get())), size_t(pbBufferLength(b.get())));
     }
+    static std::string filePath(PB_STRING* p) {
+        PB_INT n = 0;
+        char* c = pbStringConvertToCstr(p, &n);
+        std::string out(c, size_t(n));
+        pb___MemFree(c);
+        return out;
+    }
     int filesInDir() {
         std::string cmd = "ls -A " + dir + " | wc -l";
         FILE* f = popen(cmd.c_str(), "r");
@@ -69,6 +77,30 @@ TEST_F(PbPathTest, WriteReplacesAtomicallyAndFailureKeepsThePreviousFile) {
     EXPECT_TRUE(pbPathFileDelete(p.get()));
     EXPECT_FALSE(pbPathFileExists(p.get()));
     EXPECT_TRUE(pbPathFileDelete(p.get()));  // already gone
+}
+
+// Written files may hold private data: new ones are the owner's alone, and
+// replacing a file never widens its mode.
+TEST_F(PbPathTest, WrittenFilesAreOwnerOnlyAndNeverWidened) {
+    auto modeOf = [](PB_STRING* p) {
+        struct stat st;
+        EXPECT_EQ(::stat(filePath(p).c_str(), &st), 0);
+        return st.st_mode & 07777;
+    };
+    auto p = path("cs.vqconfig");
+    ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("a").get()));
+    EXPECT_EQ(modeOf(p.get()), 0600u);
+    ::chmod(filePath(p.get()).c_str(), 0644);  // as an older release wrote it
+    ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("b").get()));
+    EXPECT_EQ(modeOf(p.get()), 0600u);
+    ::chmod(filePath(p.get()).c_str(), 0400);  // narrowed by an administrator
+    ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("c").get()));
+    EXPECT_EQ(modeOf(p.get()), 0400u);
+    EXPECT_EQ(content(p.get()), "c");
+
+    auto sinkPath = path("sink");
+    pbObjRelease(pbByteSinkObj(pbPathFileOpenByteSink(sinkPath.get())));
+    EXPECT_EQ(modeOf(sinkPath.get()), 0600u);
 }
 
 TEST_F(PbPathTest, ReadsStoresWithTheirHeader) {

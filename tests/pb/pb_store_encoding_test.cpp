@@ -25,6 +25,18 @@ std::string encode(PB_STORE* s, PB_STORE_HEADER* h = nullptr) {
     return bytes(b.get());
 }
 
+// The decoder's explanation of text ("" when it decodes).
+std::string errorOf(const std::string& text) {
+    auto buffer = adopt(pbBufferCreateFromBytes(text.data(), PB_INT(text.size())));
+    auto error = adopt(pbStoreDecodeError(buffer.get()));
+    if (!error) return "";
+    PB_INT n = 0;
+    char* c = pbStringConvertToCstr(error.get(), &n);
+    std::string out(c, size_t(n));
+    pb___MemFree(c);
+    return out;
+}
+
 Store decode(const std::string& text, pb::Ref<PB_STORE_HEADER>* header = nullptr) {
     PB_STORE_HEADER* h = nullptr;
     Store s = adopt(pbStoreTryDecodeBytes(text.data(), PB_INT(text.size()), &h));
@@ -143,13 +155,30 @@ TEST(PbStoreEncoding, RejectsWhatIsNotAStore) {
         "{\"vorlixStoreHeader\":{\"type\":\"X\"},\"store\":{},\"more\":1}",
         "{\"vorlixStoreHeader\":{},\"store\":{\"a\":1}}",
     };
-    for (const char* text : bad) EXPECT_FALSE(decode(text)) << text;
+    for (const char* text : bad) {
+        EXPECT_FALSE(decode(text)) << text;
+        EXPECT_FALSE(errorOf(text).empty()) << text;
+    }
 
     // Truncations of a valid document never decode and never crash.
     std::mt19937 rng(7);
     auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
     std::string doc = encode(randomStore(rng, 0, false).get(), header.get());
     for (size_t cut = 0; cut + 2 < doc.size(); ++cut) EXPECT_FALSE(decode(doc.substr(0, cut))) << cut;
+}
+
+// Why a document does not decode, with the place of the fault as editors
+// count it: lines from 1, columns from 1 in code points.
+TEST(PbStoreEncoding, DecodeErrorsNameLineAndColumn) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    EXPECT_EQ(errorOf("{\"a\":[1,true,\"x\"]}"), "");
+    EXPECT_EQ(errorOf("{\n  \"a\": 1,\n}\n").rfind("line 3, column 1: ", 0), 0u);
+    EXPECT_EQ(errorOf("{\"\xC3\xA9\":1 \"b\":2}").rfind("line 1, column 8: ", 0), 0u);
+    EXPECT_EQ(errorOf("[1,\n null]"), "line 2, column 2: null is not a store value");
+    EXPECT_EQ(errorOf("{\"a\":1.5}"), "line 1, column 6: not a 64-bit integer");
+    EXPECT_NE(errorOf("{\"k\":1,\"k\":2}").find("duplicate key \"k\""), std::string::npos);
+    EXPECT_EQ(errorOf("{\"a\":\"open").rfind("line 1, column 6: ", 0), 0u);
+    EXPECT_EQ(errorOf(""), "empty document");
 }
 
 TEST(PbStoreEncoding, NestingIsBounded) {

@@ -13,37 +13,37 @@
 
 namespace vorlix::tools {
 
+// The store comes from the module's own loader, so the tool and the host
+// accept exactly what the service would; the rest explains a refusal.
 ConfigFile readConfigFile(const std::string& path) {
     ConfigFile out;
+    auto name = makeString(path);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        out.error = std::string("cannot open: ") + std::strerror(errno);
+        out.error = std::string("cannot be read: ") + std::strerror(errno);
         return out;
     }
     if (S_ISDIR(st.st_mode)) {
         out.error = "is a directory";
         return out;
     }
-    auto bytes = pb::adopt(pbPathFileReadBuffer(makeString(path).get()));
+    errno = 0;
+    auto bytes = pb::adopt(pbPathFileReadBuffer(name.get()));
     if (!bytes) {
-        out.error = "cannot be read (permissions?)";
+        out.error = std::string("cannot be read: ") + std::strerror(errno ? errno : EIO);
         return out;
     }
     PB_STORE_HEADER* header = nullptr;
-    auto store = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
+    auto decoded = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
     auto held = pb::adopt(header);
-    if (!store) {
-        out.error = pbBufferLength(bytes.get()) == 0 ? "is empty" : "is not a valid encoded store (broken JSON?)";
+    if (held) out.headerType = utf8(pb::adopt(pbStoreHeaderType(held.get())).get());
+    if (auto config = pb::adopt(cs___ConfigStoreLoadFromFile(name.get()))) {
+        out.store = config;
         return out;
     }
-    if (held) {
-        out.headerType = utf8(pb::adopt(pbStoreHeaderType(held.get())).get());
-        if (out.headerType != "CS_CONFIG") {
-            out.error = "holds a store of type " + out.headerType + ", not a configuration (CS_CONFIG)";
-            return out;
-        }
-    }
-    out.store = store;
+    if (auto error = pb::adopt(pbStoreDecodeError(bytes.get()))) out.error = utf8(error.get());
+    else if (!decoded) out.error = "is not a valid encoded store";
+    else out.error = "is not a configuration (its store header is of type " + out.headerType + ", not CS_CONFIG)";
     return out;
 }
 

@@ -1,16 +1,25 @@
 // The host's configuration cycle.
 #include "host_configuration.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <optional>
 #include <map>
 #include <set>
 
 #include "../common/config_diff.h"
+#include "../common/config_file.h"
 #include "../common/config_review.h"
 #include "../common/text.h"
 #include "cs/cs.h"
 #include "host_log.h"
 #include "pb/pb.h"
+#include "pb/pb_path.h"
+#include "pb/pb_store_encoding.h"
 
 namespace vorlix::host {
 
@@ -68,24 +77,98 @@ std::string utcStamp() {
     return buf;
 }
 
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+struct Loaded {
+    pb::Ref<PB_STORE> config;
+    std::string error;  // empty when loaded
+};
+
+Loaded loadFile(const std::string& file) {
+    tools::ConfigFile read = tools::readConfigFile(file);
+    return {read.store, read.error};
+}
+
+void reportBroken(const std::string& file, const std::string& error) {
+    logError("configuration file " + file + ": " + error);
+}
+
+// Moves a broken file aside under the first free name file.broken-N.
+std::optional<std::string> keepAside(const std::string& file) {
+    for (int n = 1; n < 1000; ++n) {
+        std::string aside = file + ".broken-" + std::to_string(n);
+        if (exists(aside)) continue;
+        if (std::rename(file.c_str(), aside.c_str()) != 0) break;
+        return aside;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 HostConfiguration::HostConfiguration(std::string configDir, std::string initialFile)
     : configDir_(std::move(configDir)), initialFile_(std::move(initialFile)) {}
 
-pb::Ref<PB_STORE> HostConfiguration::read(std::string* source, bool* failed) {
+// Finds the configuration to start from: the main file, else the backup
+// (announced; a broken main file is moved aside first), else the initial
+// file when neither exists. A file that exists but does not load is never
+// written over: when nothing else can stand in for it, *failed is set and
+// nothing may be saved.
+// On reload (fallback false) a main file that does not load is an error:
+// the operator's edit stays where it is and the running configuration too.
+pb::Ref<PB_STORE> HostConfiguration::read(std::string* source, bool* failed, bool fallback) {
     *failed = false;
-    *source = "configuration directory";
-    auto config = pb::adopt(cs___ConfigStoreLoad());
-    if (!config && !initialFile_.empty()) {
-        config = pb::adopt(cs___ConfigStoreLoadFromFile(makeString(initialFile_).get()));
-        *source = "initial file";
-        if (!config) {
-            logError("cannot load the initial file " + initialFile_);
+    if (!configDir_.empty()) {
+        std::string main = configDir_ + "/cs.vqconfig";
+        std::string backup = configDir_ + "/cs-backup.vqconfig";
+        bool mainExists = exists(main), backupExists = exists(backup);
+        Loaded first = mainExists ? loadFile(main) : Loaded{};
+        if (first.config) {
+            *source = "configuration directory";
+            return first.config;
+        }
+        if (mainExists) reportBroken(main, first.error);
+        if (mainExists && !fallback) {
             *failed = true;
+            return nullptr;
+        }
+        Loaded second = backupExists ? loadFile(backup) : Loaded{};
+        if (second.config) {
+            if (mainExists) {
+                auto aside = keepAside(main);
+                if (!aside) {
+                    logError("cannot move " + main + " aside: " + std::strerror(errno));
+                    *failed = true;
+                    return nullptr;
+                }
+                logLine("configuration: " + main + " did not load, kept as " + *aside);
+            }
+            logLine("configuration: falling back to the backup " + backup);
+            *source = "backup file";
+            return second.config;
+        }
+        if (backupExists) reportBroken(backup, second.error);
+        if (mainExists || backupExists) {
+            logError(std::string("no configuration loaded; fix or remove the file") +
+                     (mainExists && backupExists ? "s" : "") + " above");
+            *failed = true;
+            return nullptr;
         }
     }
-    return config;
+    if (!initialFile_.empty()) {
+        Loaded initial = loadFile(initialFile_);
+        if (!initial.config) {
+            reportBroken(initialFile_, initial.error);
+            *failed = true;
+            return nullptr;
+        }
+        *source = "initial file";
+        return initial.config;
+    }
+    return nullptr;
 }
 
 void HostConfiguration::apply(PB_STORE* config) {
@@ -105,7 +188,7 @@ void HostConfiguration::apply(PB_STORE* config) {
 bool HostConfiguration::loadAtStart() {
     std::string source;
     bool failed = false;
-    auto config = read(&source, &failed);
+    auto config = read(&source, &failed, true);
     if (failed) return false;
     if (!config) {
         logLine("configuration: none saved, starting empty");
@@ -120,7 +203,7 @@ bool HostConfiguration::loadAtStart() {
 bool HostConfiguration::reload() {
     std::string source;
     bool failed = false;
-    auto config = read(&source, &failed);
+    auto config = read(&source, &failed, false);
     if (failed) {
         logError("reload: the configuration did not load; the running configuration stays");
         return false;

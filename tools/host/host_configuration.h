@@ -39,9 +39,10 @@ public:
 
 private:
     // The configuration stored in the files (or the initial file), or null
-    // with *found false when there is none. *source names where it came
-    // from.
-    pb::Ref<PB_STORE> read(std::string* source, bool* failed);
+    // when there is none; *failed when a file exists but cannot be used.
+    // *source names where it came from. fallback: a broken main file may
+    // be replaced by the backup (at start only).
+    pb::Ref<PB_STORE> read(std::string* source, bool* failed, bool fallback);
     // Migrates and applies config; reports what apply passes over.
     void apply(PB_STORE* config);
     // Adds the module entries of modules not loaded now to config.

@@ -3,6 +3,7 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_options.h"
+#include "cs/base/cs_release_later.hpp"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object.h"
 #include "cs/object/cs_object_record.h"
@@ -94,10 +95,13 @@ void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Sto
 
 String sortNameOf(PB_OBJ* object) { return adopt(pbSortName(pbObjSort(object))); }
 
-void gatherObjects() {
+// The records listed go to later: one that another thread deletes meanwhile
+// is then not freed under the configuration's monitor.
+void gatherObjects(cs::ReleaseLater& later) {
     Store objects = adopt(pbStoreCreate());
     Store objectsNP = adopt(pbStoreCreate());
     auto records = adopt(csObjectTableRecordsVector());
+    later.keep(records.get());
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
         auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
         auto object = adopt(csObjectRecordObject(rec.get()));
@@ -204,7 +208,9 @@ bool applyObject(PB_STRING* name, PB_STORE* entry, PB_STORE** stObjects, PB_STOR
     return true;
 }
 
-void applyObjects(PB_STORE* config) {
+// The records listed for the deletion step go to later, since they hold
+// the last references of the records deleted.
+void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     cs___ObjectTableUpdateBegin();
     Store objects = storeOf(configStore, keys->objects.get());
     Store objectsNP = storeOf(configStoreNP, keys->objects.get());
@@ -227,6 +233,7 @@ void applyObjects(PB_STORE* config) {
 
     // Records not named and not protected go.
     auto records = adopt(csObjectTableRecordsVector());
+    later.keep(records.get());
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
         auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
         auto name = adopt(csObjectRecordName(rec.get()));
@@ -268,23 +275,29 @@ extern "C" PB_EXPORT void cs___ConfigShutdown(void) {
     configVersion = 0;
 }
 
+// Gather and apply keep a cs::ReleaseLater across their hold of the
+// monitor: what they, the object table and its observers drop on the way
+// (replaced and deleted records, and with them their objects) is released
+// after the monitor is left.
 extern "C" PB_EXPORT PB_INT csConfigGather(void) {
+    cs::ReleaseLater later;
     pb::MonitorGuard guard(configMonitor);
     pb::setField(configStore, adopt(pbStoreCreate()).get());
     pb::setField(configStoreNP, adopt(pbStoreCreate()).get());
     setInfo();
     gatherModules();
-    gatherObjects();
+    gatherObjects(later);
     gatherSorts();
     return publish();
 }
 
 extern "C" PB_EXPORT PB_INT csConfigSetConfig(PB_STORE* config) {
     PB_ASSERT(config);
+    cs::ReleaseLater later;
     pb::MonitorGuard guard(configMonitor);
     applyModules(config);
     gatherModules();
-    applyObjects(config);
+    applyObjects(config, later);
     setInfo();
     gatherSorts();
     return publish();

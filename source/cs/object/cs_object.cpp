@@ -1,6 +1,7 @@
 // Objects by sort: creation, configuration, status and trace through the
 // sort table, creation with a wrapped fallback, and the record trace.
 #include "cs/object/cs_object.h"
+#include "cs/object/cs_object_record_trace.hpp"
 
 #include "cs/base/cs_wrapped.h"
 #include "cs/sort/cs_sort_table.h"
@@ -84,7 +85,7 @@ extern "C" PB_EXPORT PB_OBJ* cs___ObjectCreateWithFallback(PB_STRING* sortName, 
     return csWrappedObj(csWrappedCreate(options.get()));
 }
 
-extern "C" PB_EXPORT TR_STREAM* cs___ObjectRecordTrace(CS_OBJECT_RECORD* rec, TR_ANCHOR* anchor, TR_MARK* mark) {
+TR_STREAM* cs::objectRecordTraceStream(CS_OBJECT_RECORD* rec, TR_ANCHOR* anchor, TR_MARK* mark) {
     PB_ASSERT(rec);
     TR_STREAM* stream = trStreamCreateCstr("CS_OBJECT_RECORD", -1);
     if (anchor) trAnchorComplete(anchor, stream);
@@ -102,9 +103,17 @@ extern "C" PB_EXPORT TR_STREAM* cs___ObjectRecordTrace(CS_OBJECT_RECORD* rec, TR
     trStreamSetPropertyCstrString(stream, "csObjectRecordObjectSort", -1, sortName.get());
 
     if (mark) trStreamSetExplicitMark(stream, mark);
+    return stream;
+}
 
+void cs::objectRecordTraceLinkObject(CS_OBJECT_RECORD* rec, TR_STREAM* stream) {
     auto object = pb::adopt(csObjectRecordObject(rec));
     auto objectAnchor = pb::adopt(trAnchorCreate(stream, 12));
     csObjectTraceCompleteAnchor(object.get(), objectAnchor.get());
+}
+
+extern "C" PB_EXPORT TR_STREAM* cs___ObjectRecordTrace(CS_OBJECT_RECORD* rec, TR_ANCHOR* anchor, TR_MARK* mark) {
+    TR_STREAM* stream = cs::objectRecordTraceStream(rec, anchor, mark);
+    cs::objectRecordTraceLinkObject(rec, stream);
     return stream;
 }

@@ -4,7 +4,9 @@
 #include "cs/object/cs_object_table.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_release_later.hpp"
 #include "cs/object/cs_object.h"
+#include "cs/object/cs_object_record_trace.hpp"
 #include "pb/pb_dict.h"
 #include "pb/pb_monitor.hpp"
 #include "pb/pb_ref.hpp"
@@ -31,56 +33,66 @@ namespace {
 using Record = pb::Ref<CS_OBJECT_RECORD>;
 using Mark = pb::Ref<TR_MARK>;
 
-// A record taken out of the table, with the mark its stream carried. Both
-// are released by the caller after the monitor is left, so that objects
-// whose last reference goes with the record are freed outside the table.
-struct Removed {
-    Record record;
-    Mark mark;
-};
+// Every function that changes the table declares a cs::ReleaseLater before
+// it enters the monitor. What the table drops (removed records, their
+// streams and marks) and what the observers drop while they are told of a
+// change (their snapshots, objects and records) goes there and is released
+// only after the monitor is left, or, when the caller holds a lock of its
+// own with a holder of its own (the configuration while it applies), after
+// that one is left too. Objects whose last reference goes with a record
+// are thus never freed under the table's monitor.
 
-// Takes rec out of all four record dictionaries. Monitor held.
-Removed removeRecord(Record rec) {
+// Takes rec out of all four record dictionaries and returns the mark its
+// stream carried, or NULL. The record and the mark are kept by later.
+// Monitor held.
+TR_MARK* removeRecord(Record rec, cs::ReleaseLater& later) {
     auto name = pb::adopt(csObjectRecordName(rec.get()));
     auto object = pb::adopt(csObjectRecordObject(rec.get()));
     PB_OBJ* key = csObjectRecordObj(rec.get());
+    later.take(pb::adopt(pbDictObjKey(cs___ObjectTableRecordStreams, key)));
     pbDictDelStringKey(&cs___ObjectTableRecordsByName, name.get());
     pbDictDelObjKey(&cs___ObjectTableRecordsByObject, object.get());
     pbDictDelObjKey(&cs___ObjectTableRecordStreams, key);
     Mark mark = pb::adopt(trMarkFrom(pbDictObjKey(cs___ObjectTableRecordMarks, key)));
     pbDictDelObjKey(&cs___ObjectTableRecordMarks, key);
-    return {std::move(rec), std::move(mark)};
+    later.take(std::move(rec));
+    TR_MARK* kept = mark.get();
+    later.take(std::move(mark));
+    return kept;
 }
 
 // Hands table to every registered implementation of one kind. Monitor
 // held. The loop runs over a snapshot of the registrations, since an
-// implementation may leave the table while another is told (a snapshot
-// that an observer lets go of can free objects whose observers
-// unregister); one that has left is skipped.
+// implementation may leave the table while another is told (a plain
+// callback on an observer's update signal may let go of an observer); one
+// that has left is skipped. The snapshot goes to later, so that an
+// implementation it holds last is not freed under the monitor.
 template <class Imp>
 void tellKind(PB_DICT* const& registered, Imp* (*from)(PB_OBJ*), void (*setObjectTable)(Imp*, PB_DICT*),
-              PB_DICT* table) {
-    auto imps = pb::retain(registered);
-    for (PB_INT i = 0; i < pbDictLength(imps.get()); ++i) {
-        auto imp = pb::adopt(pbDictValueAt(imps.get(), i));
+              PB_DICT* table, cs::ReleaseLater& later) {
+    PB_DICT* imps = registered;
+    later.keep(imps);
+    for (PB_INT i = 0; i < pbDictLength(imps); ++i) {
+        auto imp = pb::adopt(pbDictValueAt(imps, i));
         if (pbDictHasObjKey(registered, imp.get())) setObjectTable(from(imp.get()), table);
     }
 }
 
-void tellObservers(PB_DICT* table) {
-    tellKind(cs___ObjectObserverImpsDict, cs___ObjectObserverImpFrom, cs___ObjectObserverImpSetObjectTable, table);
+void tellObservers(PB_DICT* table, cs::ReleaseLater& later) {
+    tellKind(cs___ObjectObserverImpsDict, cs___ObjectObserverImpFrom, cs___ObjectObserverImpSetObjectTable, table,
+             later);
     tellKind(cs___ObjectMultiObserverImpsDict, cs___ObjectMultiObserverImpFrom,
-             cs___ObjectMultiObserverImpSetObjectTable, table);
+             cs___ObjectMultiObserverImpSetObjectTable, table, later);
     tellKind(cs___ObjectDomainObserverImpsDict, cs___ObjectDomainObserverImpFrom,
-             cs___ObjectDomainObserverImpSetObjectTable, table);
+             cs___ObjectDomainObserverImpSetObjectTable, table, later);
 }
 
 // Publishes the table as it now stands: observers get the new dictionary
 // and the update signal is replaced. Monitor held. Returns the replaced
 // signal, which the caller asserts after leaving the monitor (so the fresh
 // signal is already in place for listeners that add themselves again).
-pb::Ref<PB_SIGNAL> publish() {
-    tellObservers(cs___ObjectTableRecordsByName);
+pb::Ref<PB_SIGNAL> publish(cs::ReleaseLater& later) {
+    tellObservers(cs___ObjectTableRecordsByName, later);
     auto fired = pb::adopt(cs___ObjectTableUpdateSignal);
     cs___ObjectTableUpdateSignal = pbSignalCreate();
     return fired;
@@ -88,7 +100,7 @@ pb::Ref<PB_SIGNAL> publish() {
 
 // A change outside an update is published at once; inside one it waits
 // for the outermost cs___ObjectTableUpdateEnd. Monitor held.
-pb::Ref<PB_SIGNAL> changed() { return cs___UpdateInProgress ? nullptr : publish(); }
+pb::Ref<PB_SIGNAL> changed(cs::ReleaseLater& later) { return cs___UpdateInProgress ? nullptr : publish(later); }
 
 void fire(const pb::Ref<PB_SIGNAL>& fired) {
     if (fired) pbSignalAssert(fired.get());
@@ -151,92 +163,87 @@ extern "C" PB_EXPORT void cs___ObjectTableShutdown(void) {
 // records (and with them, unless held elsewhere, their objects) are
 // released after the monitor is left.
 extern "C" PB_EXPORT void cs___ObjectTableHalt(void) {
-    pb::Ref<PB_DICT> byName, byObject, streams, marks;
-    {
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
-        PB_ASSERT(!cs___Halted);
-        byName = pb::adopt(std::exchange(cs___ObjectTableRecordsByName, pbDictCreate()));
-        byObject = pb::adopt(std::exchange(cs___ObjectTableRecordsByObject, pbDictCreate()));
-        streams = pb::adopt(std::exchange(cs___ObjectTableRecordStreams, pbDictCreate()));
-        marks = pb::adopt(std::exchange(cs___ObjectTableRecordMarks, pbDictCreate()));
-        cs___Halted = PB_TRUE;
-        if (!cs___UpdateInProgress) tellObservers(cs___ObjectTableRecordsByName);
-    }
+    cs::ReleaseLater later;
+    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    PB_ASSERT(!cs___Halted);
+    for (PB_DICT** dict : {&cs___ObjectTableRecordsByName, &cs___ObjectTableRecordsByObject,
+                           &cs___ObjectTableRecordStreams, &cs___ObjectTableRecordMarks})
+        later.take(pb::adopt(std::exchange(*dict, pbDictCreate())));
+    cs___Halted = PB_TRUE;
+    if (!cs___UpdateInProgress) tellObservers(cs___ObjectTableRecordsByName, later);
 }
 
 // Enters record, replacing the record of the same name and the record of
-// the same object. The record's trace stream is made before the monitor is
-// entered, so that the sort's trace callback never runs under the table's
-// monitor; the mark it carries over from the records it replaces is set on
-// it under the monitor.
+// the same object. The record's trace stream, with the mark carried over
+// from the records it replaces, is made under the monitor; the object's own
+// trace is linked below it after the monitor is left, so that the sort's
+// trace callback never runs under the table's monitor. A Set after halt
+// leaves no trace.
 extern "C" PB_EXPORT void csObjectTableSet(CS_OBJECT_RECORD* record) {
     PB_ASSERT(record);
     auto name = pb::adopt(csObjectRecordName(record));
     auto object = pb::adopt(csObjectRecordObject(record));
-    auto anchor = pb::adopt(trAnchorCreateWithAnnotation(cs___ObjectTableTrStream, 10, name.get()));
-    auto stream = pb::adopt(cs___ObjectRecordTrace(record, anchor.get(), nullptr));
 
-    Removed byName, byObject;
+    pb::Ref<TR_STREAM> stream;
     pb::Ref<PB_SIGNAL> fired;
     {
+        cs::ReleaseLater later;
         pb::MonitorGuard guard(cs___ObjectTableMonitor);
         if (cs___Halted) return;
 
+        TR_MARK* oldTrmName = nullptr;
+        TR_MARK* oldTrmObj = nullptr;
         if (auto old = pb::adopt(csObjectRecordFrom(pbDictStringKey(cs___ObjectTableRecordsByName, name.get()))))
-            byName = removeRecord(std::move(old));
+            oldTrmName = removeRecord(std::move(old), later);
         if (auto old = pb::adopt(csObjectRecordFrom(pbDictObjKey(cs___ObjectTableRecordsByObject, object.get()))))
-            byObject = removeRecord(std::move(old));
+            oldTrmObj = removeRecord(std::move(old), later);
 
         PB_OBJ* key = csObjectRecordObj(record);
         pbDictSetStringKey(&cs___ObjectTableRecordsByName, name.get(), key);
         pbDictSetObjKey(&cs___ObjectTableRecordsByObject, object.get(), key);
 
-        TR_MARK* oldTrmName = byName.mark.get();
-        TR_MARK* oldTrmObj = byObject.mark.get();
         if (oldTrmName && oldTrmObj) PB_ASSERT(oldTrmName != oldTrmObj);
         Mark mark;
         if (csObjectRecordTrMark(record)) {
-            mark = oldTrmObj ? byObject.mark : oldTrmName ? byName.mark : pb::adopt(trMarkCreate());
+            mark = oldTrmObj ? pb::retain(oldTrmObj) : oldTrmName ? pb::retain(oldTrmName) : pb::adopt(trMarkCreate());
             pbDictSetObjKey(&cs___ObjectTableRecordMarks, key, trMarkObj(mark.get()));
-            trStreamSetExplicitMark(stream.get(), mark.get());
         }
         for (TR_MARK* old : {oldTrmName, oldTrmObj})
             if (old && old != mark.get()) tr___SystemMarkScrub(old);
 
+        auto anchor = pb::adopt(trAnchorCreateWithAnnotation(cs___ObjectTableTrStream, 10, name.get()));
+        stream = pb::adopt(cs::objectRecordTraceStream(record, anchor.get(), mark.get()));
         pbDictSetObjKey(&cs___ObjectTableRecordStreams, key, trStreamObj(stream.get()));
-        fired = changed();
+        fired = changed(later);
+    }
+    cs::objectRecordTraceLinkObject(record, stream.get());
+    fire(fired);
+}
+
+// Deletes the record found by find (name or object), if any. Monitor not
+// held.
+template <class Find>
+void deleteRecord(Find find) {
+    pb::Ref<PB_SIGNAL> fired;
+    {
+        cs::ReleaseLater later;
+        pb::MonitorGuard guard(cs___ObjectTableMonitor);
+        auto rec = pb::adopt(csObjectRecordFrom(find()));
+        if (!rec) return;
+        if (TR_MARK* mark = removeRecord(std::move(rec), later)) tr___SystemMarkScrub(mark);
+        fired = changed(later);
     }
     fire(fired);
 }
 
 extern "C" PB_EXPORT void csObjectTableDelByName(PB_STRING* name) {
     PB_ASSERT(csObjectRecordNameOk( name ));
-    Removed removed;
-    pb::Ref<PB_SIGNAL> fired;
-    {
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
-        auto rec = pb::adopt(csObjectRecordFrom(pbDictStringKey(cs___ObjectTableRecordsByName, name)));
-        if (!rec) return;
-        removed = removeRecord(std::move(rec));
-        if (removed.mark) tr___SystemMarkScrub(removed.mark.get());
-        fired = changed();
-    }
-    fire(fired);
+    deleteRecord([&] { return pbDictStringKey(cs___ObjectTableRecordsByName, name); });
 }
 
 extern "C" PB_EXPORT void csObjectTableDelByObject(PB_OBJ* object) {
     PB_ASSERT(object);
-    Removed removed;
-    pb::Ref<PB_SIGNAL> fired;
-    {
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
-        auto rec = pb::adopt(csObjectRecordFrom(pbDictObjKey(cs___ObjectTableRecordsByObject, object)));
-        if (!rec) return;
-        removed = removeRecord(std::move(rec));
-        if (removed.mark) tr___SystemMarkScrub(removed.mark.get());
-        fired = changed();
-    }
-    fire(fired);
+    deleteRecord([&] { return pbDictObjKey(cs___ObjectTableRecordsByObject, object); });
 }
 
 extern "C" PB_EXPORT CS_OBJECT_RECORD* csObjectTableLookupRecordByName(PB_STRING* name) {
@@ -311,10 +318,11 @@ extern "C" PB_EXPORT void cs___ObjectTableUpdateBegin(void) {
 extern "C" PB_EXPORT void cs___ObjectTableUpdateEnd(void) {
     pb::Ref<PB_SIGNAL> fired;
     {
+        cs::ReleaseLater later;
         pb::MonitorGuard guard(cs___ObjectTableMonitor);
         PB_ASSERT(cs___UpdateInProgress > 0);
         --cs___UpdateInProgress;
-        fired = changed();
+        fired = changed(later);
     }
     fire(fired);
 }

@@ -12,15 +12,6 @@
 PB_MONITOR* cs___SortTableMonitor = nullptr;  // guards cs___SortDict
 PB_DICT* cs___SortDict = nullptr;             // sort name -> CS___SORT_RECORD
 
-namespace {
-
-// The record under sortName, retained, or NULL.
-CS___SORT_RECORD* lookup(PB_STRING* sortName) {
-    pb::MonitorGuard guard(cs___SortTableMonitor);
-    return cs___SortRecordFrom(pbDictStringKey(cs___SortDict, sortName));
-}
-
-}  // namespace
 
 extern "C" PB_EXPORT void cs___SortTableStartup(void) {
     cs___SortTableMonitor = pbMonitorCreate();
@@ -34,8 +25,8 @@ extern "C" PB_EXPORT void cs___SortTableShutdown(void) {
 
 extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
     PB_ASSERT(rec);
-    auto sort = cs___SortRecordPbSort(rec);
-    auto name = pb::adopt(pbSortName(sort));
+    auto sort = pb::adopt(cs___SortRecordPbSort(rec));
+    auto name = pb::adopt(pbSortName(sort.get()));
     PB_STRING* sortName = name.get();
     pb::MonitorGuard guard(cs___SortTableMonitor);
     PB_ASSERT(!pbDictHasStringKey( cs___SortDict, sortName ));
@@ -44,7 +35,8 @@ extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
 
 extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
     PB_ASSERT(rec);
-    auto name = pb::adopt(pbSortName(cs___SortRecordPbSort(rec)));
+    auto sort = pb::adopt(cs___SortRecordPbSort(rec));
+    auto name = pb::adopt(pbSortName(sort.get()));
     pb::MonitorGuard guard(cs___SortTableMonitor);
     auto old = pb::adopt(pbDictStringKey(cs___SortDict, name.get()));
     CS___SORT_RECORD* oldRecord = cs___SortRecordFrom(old.get());
@@ -55,12 +47,15 @@ extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
 extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySort(PB_SORT* sort) {
     PB_ASSERT(sort);
     auto sortName = pb::adopt(pbSortName(sort));
-    return lookup(sortName.get());
+    return cs___SortTableRecordBySortName(sortName.get());
 }
 
+// Every lookup comes here, so a sort whose name is not an upper-case name
+// stops the process whichever way it is looked up.
 extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySortName(PB_STRING* sortName) {
     PB_ASSERT(pbNameUpperCaseOk( sortName, PB_TRUE ));
-    return lookup(sortName);
+    pb::MonitorGuard guard(cs___SortTableMonitor);
+    return cs___SortRecordFrom(pbDictStringKey(cs___SortDict, sortName));
 }
 
 extern "C" PB_EXPORT PB_BOOL csSortTableHasSort(PB_SORT* sort) {
@@ -86,7 +81,8 @@ extern "C" PB_EXPORT PB_VECTOR* csSortTableSortsVector(void) {
     pb::MonitorGuard guard(cs___SortTableMonitor);
     for (PB_INT i = 0; i < pbDictLength(cs___SortDict); ++i) {
         auto rec = pb::adopt(cs___SortRecordFrom(pbDictValueAt(cs___SortDict, i)));
-        pbVectorAppendObj(&sorts, pbSortObj(cs___SortRecordPbSort(rec.get())));
+        auto sort = pb::adopt(cs___SortRecordPbSort(rec.get()));
+        pbVectorAppendObj(&sorts, pbSortObj(sort.get()));
     }
     return sorts;
 }
