@@ -107,6 +107,13 @@ rc=0; out=$("$host" --module greeter --run-ms 0 2>&1) || rc=$?
 rc=0; out=$(timeout 10 "$host" --http 192.0.2.1:80 2>&1) || rc=$?
 [ "$rc" = 1 ] && grep -q "loopback addresses only" <<<"$out" || fail "non-loopback endpoint: $out"
 
+mkdir "$dir/foreign-etc"
+printf '{"vorlixStoreHeader":{"type":"TR_TRACE"},"store":{}}' > "$dir/foreign-etc/cs.vqconfig"
+cp "$dir/foreign-etc/cs.vqconfig" "$dir/foreign-copy"
+rc=0; out=$("$host" --config "$dir/foreign-etc" --run-ms 0 2>&1) || rc=$?
+[ "$rc" = 1 ] && grep -q "is not a configuration" <<<"$out" && cmp -s "$dir/foreign-copy" "$dir/foreign-etc/cs.vqconfig" \
+  || fail "a file of another header type: $out"
+
 # vorlix-config on good, garbage, truncated and foreign files.
 "$tool" check "$dir/good" | grep -q "CS_CONFIG configuration, [0-9]* modules, 2 objects" || fail "check good file"
 printf 'garbage' > "$dir/garbage"; head -c 40 "$dir/good" > "$dir/truncated"

@@ -45,13 +45,14 @@ template <class Visit>
 void forEachStatus(Visit visit) {
     auto names = pb::adopt(csModuleTableModuleNamesVector());
     for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
-        auto name = pb::retain(pbStringFrom(pbVectorObjAt(names.get(), i)));
+        auto name = pb::adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
         auto status = pb::adopt(csModuleStatusByModuleName(name.get()));
         visit("module", name.get(), status.get(), nullptr);
     }
     auto records = pb::adopt(csObjectTableRecordsVector());
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
-        auto* record = csObjectRecordFrom(pbVectorObjAt(records.get(), i));
+        auto held = pb::adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
+        auto* record = held.get();
         auto name = pb::adopt(csObjectRecordName(record));
         auto object = pb::adopt(csObjectRecordObject(record));
         auto status = pb::adopt(csObjectStatus(object.get()));

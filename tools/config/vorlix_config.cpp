@@ -116,7 +116,7 @@ int migrate(const Options& options) {
 PB_SORT* registeredSort(PB_STRING* name) {
     auto sorts = pb::adopt(csSortTableSortsVector());
     for (PB_INT i = 0; i < pbVectorLength(sorts.get()); ++i) {
-        PB_SORT* sort = pbSortFrom(pbVectorObjAt(sorts.get(), i));
+        PB_SORT* sort = pbSortFrom(pb::adopt(pbVectorObjAt(sorts.get(), i)).get());  // sorts are static
         if (pbObjEquals(reinterpret_cast<PB_OBJ*>(pb::adopt(pbSortName(sort)).get()), reinterpret_cast<PB_OBJ*>(name)))
             return sort;
     }

@@ -54,7 +54,8 @@ std::map<std::string, pb::Ref<PB_OBJ>> liveObjects() {
     std::map<std::string, pb::Ref<PB_OBJ>> out;
     auto records = pb::adopt(csObjectTableRecordsVector());
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
-        auto* record = csObjectRecordFrom(pbVectorObjAt(records.get(), i));
+        auto held = pb::adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
+        auto* record = held.get();
         out[utf8(pb::adopt(csObjectRecordName(record)).get())] = pb::adopt(csObjectRecordObject(record));
     }
     return out;

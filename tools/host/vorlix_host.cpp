@@ -57,7 +57,7 @@ std::string itemText(CS_STATUS_ITEM* item) {
 void printStatus() {
     auto names = pb::adopt(csModuleTableModuleNamesVector());
     for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
-        auto name = pb::retain(pbStringFrom(pbVectorObjAt(names.get(), i)));
+        auto name = pb::adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
         auto status = pb::adopt(csModuleStatusByModuleName(name.get()));
         std::string line = "status " + utf8(name.get()) + ":";
         if (status) {
@@ -105,7 +105,8 @@ bool loadModules(const Options& options) {
     auto loaded = pb::adopt(pbRuntimeModulesVector());
     std::string line = "modules:";
     for (PB_INT i = 0; i < pbVectorLength(loaded.get()); ++i) {
-        auto* module = pbModuleFrom(pbVectorObjAt(loaded.get(), i));
+        auto held = pb::adopt(pbModuleFrom(pbVectorObjAt(loaded.get(), i)));
+        auto* module = held.get();
         line += std::string(" ") + pbModuleNameCstr(module) + " " + pbModuleRecord(module)->moduleVersion;
     }
     logLine(line);
