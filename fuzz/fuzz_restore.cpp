@@ -13,6 +13,8 @@
 
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_wrapped_options.h"
+#include "cs/condition/cs_condition_options.h"
+#include "cs/scheduler/cs_scheduler_options.h"
 #include "cs/status/cs_status_item.h"
 #include "cs/status/cs_status_items.h"
 #include "cs/update/cs_update_object.h"
@@ -38,6 +40,9 @@ const char* const kWords[] = {
     "3f2b8c1e-4d5a-4e6f-8a7b-9c0d1e2f3a4b", "3F2B8C1E-4D5A-4E6F-8A7B-9C0D1E2F3A4B",
     "00000000-0000-0000-0000-000000000000", "3f2b8c1e4d5a4e6f8a7b9c0d1e2f3a4b", "", "AA==", "AAE=", "AAB=", "QUJD",
     "QUJ", "QUJD\n", "====", "csUp", "csConditionValue", "a", "A", "a_b", "_", "1abc", "true", "0", "-1",
+    "ruleset", "hysteresisRuleset", "onHoldTime", "offHoldTime", "rules", "operator", "operandA", "operandB",
+    "moduleName", "objectName", "statusItemName", "defaultValue", "CS_CONDITION_RULE_OPERATOR_INT_GT",
+    "CS_CONDITION_RULESET_OPERATOR_XOR",
 };
 const PB_INT kInts[] = {0, 1, -1, 2, 1000, INT64_MIN, INT64_MAX};
 
@@ -166,6 +171,27 @@ void updateObject(PB_STORE* s) {
     csfuzz::expectSameEncoding("update object", first.get(), adopt(csUpdateObjectStore(again.get())).get());
 }
 
+void schedulerOptions(PB_STORE* s) {
+    auto opt = adopt(csSchedulerOptionsRestore(s));
+    if (!opt) fail("scheduler options", s, nullptr);
+    auto first = adopt(csSchedulerOptionsStore(opt.get()));
+    auto again = adopt(csSchedulerOptionsRestore(first.get()));
+    csfuzz::expectSameEncoding("scheduler options", first.get(), adopt(csSchedulerOptionsStore(again.get())).get());
+}
+
+// Condition options, and on their own the rulesets, rules and operands
+// that the options' store form nests.
+void conditionOptions(PB_STORE* s) {
+    auto opt = adopt(csConditionOptionsRestore(s));
+    auto first = adopt(csConditionOptionsStore(opt.get(), PB_FALSE));
+    auto again = adopt(csConditionOptionsRestore(first.get()));
+    csfuzz::expectSameEncoding("condition options", first.get(),
+                               adopt(csConditionOptionsStore(again.get(), PB_FALSE)).get());
+    adopt(csConditionRulesetStore(adopt(csConditionRulesetRestore(s)).get()));
+    adopt(csConditionRuleStore(adopt(csConditionRuleRestore(s)).get()));
+    adopt(csConditionRuleOperandStore(adopt(csConditionRuleOperandRestore(s)).get()));
+}
+
 // The store and its sub-stores, breadth first, up to kMaxStores of them.
 void restoreAll(PB_STORE* root) {
     std::deque<Store> pending{pb::retain(root)};
@@ -177,6 +203,8 @@ void restoreAll(PB_STORE* root) {
         statusItems(s.get());
         wrappedOptions(s.get());
         updateObject(s.get());
+        schedulerOptions(s.get());
+        conditionOptions(s.get());
         for (PB_INT i = 0; i < pbStoreLength(s.get()); ++i)
             if (Store sub = adopt(pbStoreStoreAt(s.get(), i))) pending.push_back(std::move(sub));
     }

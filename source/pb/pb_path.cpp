@@ -1,7 +1,7 @@
 // Paths and whole-file operations; atomic replacement of files.
 #include "pb/pb_path.h"
 
-#include <atomic>
+#include <mutex>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -15,7 +15,10 @@
 
 namespace {
 
-std::atomic<PB_INT> failNextWrites{0};
+// Injected failures: the next writes that succeed, then the writes that fail.
+std::mutex injectedMutex;
+PB_INT passNextWrites = 0;  // guarded by injectedMutex
+PB_INT failNextWrites = 0;  // guarded by injectedMutex
 
 std::string utf8(PB_STRING* s) {
     PB_INT n = 0;
@@ -50,13 +53,16 @@ bool syncFolder(const std::string& folder) {
     return ok;
 }
 
-// Claims one injected failure, if any are pending.
+// Claims one injected failure, if one is due.
 bool injectedFailure() {
-    PB_INT n = failNextWrites.load();
-    while (n > 0) {
-        if (failNextWrites.compare_exchange_weak(n, n - 1)) return true;
+    std::lock_guard<std::mutex> guard(injectedMutex);
+    if (passNextWrites > 0) {
+        --passNextWrites;
+        return false;
     }
-    return false;
+    if (failNextWrites == 0) return false;
+    --failNextWrites;
+    return true;
 }
 
 }  // namespace
@@ -150,5 +156,13 @@ extern "C" PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path) {
 
 extern "C" PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count) {
     PB_ASSERT(count >= 0);
-    failNextWrites.store(count);
+    pb___PathFileFailWritesAfter(0, count);
+}
+
+extern "C" PB_EXPORT void pb___PathFileFailWritesAfter(PB_INT pass, PB_INT count) {
+    PB_ASSERT(pass >= 0);
+    PB_ASSERT(count >= 0);
+    std::lock_guard<std::mutex> guard(injectedMutex);
+    passNextWrites = pass;
+    failNextWrites = count;
 }

@@ -38,6 +38,8 @@ PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path);
 /* Makes the next count calls of pbPathFileWriteBuffer fail after writing
  * their temporary file, as a full disk would (for tests of error paths). */
 PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count);
+/* The same after letting the next pass calls succeed. */
+PB_EXPORT void pb___PathFileFailWritesAfter(PB_INT pass, PB_INT count);
 
 PB_END_DECLS
 

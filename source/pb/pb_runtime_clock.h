@@ -21,7 +21,19 @@
  * pbTimestamp equal to the timer's due time), and after each timer runs
  * every scheduled process until none is left; then the clock reaches its
  * target. pbRuntimeManualRunPending is an advance by 0 ms: it runs the
- * scheduled processes and the timers due now or earlier. */
+ * scheduled processes and the timers due now or earlier.
+ *
+ * pbRuntimeManualJump is the other way to move the clock, the one a busy
+ * machine shows: the clock moves the whole distance in one step, and only
+ * then do the timers that fell due fire, in order of due time, each once
+ * and late (a process woken by one sees pbTimestamp at the new time, not at
+ * its due time). A periodic task that has fallen behind is thus run once
+ * and has to catch up by itself:
+ *
+ *     pbRuntimeManualJump( 5000 );   // one late run instead of five
+ *
+ * A timer that such a run schedules again for a time at or before the new
+ * time fires again, as it would on a busy machine. */
 #ifndef PB_RUNTIME_CLOCK_H
 #define PB_RUNTIME_CLOCK_H
 
@@ -41,6 +53,11 @@ PB_EXPORT PB_BOOL pbRuntimeManualClock(void);
  * Preconditions: manual mode, ms >= 0, not called from a process or timer
  * function (the calls do not nest), and no other thread is advancing. */
 PB_EXPORT void pbRuntimeManualAdvance(PB_INT ms);
+/* Moves the virtual clock ms milliseconds forward at once, then fires the
+ * timers that fell due (each late, at the new time) and runs the scheduled
+ * processes until nothing due is left. Preconditions as for
+ * pbRuntimeManualAdvance. */
+PB_EXPORT void pbRuntimeManualJump(PB_INT ms);
 /* pbRuntimeManualAdvance( 0 ). */
 PB_EXPORT void pbRuntimeManualRunPending(void);
 

@@ -2,8 +2,6 @@
 // JSON, fallback to the backup, and failed writes that keep the backup.
 #include <gtest/gtest.h>
 
-#include <jansson.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -66,12 +64,7 @@ TEST_F(CsConfigStore, SaveWritesTwoEqualJsonFilesThatLoadBack) {
     ASSERT_TRUE(cs___ConfigStoreSave(config.get()));
     std::string main = read(file("cs.vqconfig")), backup = read(file("cs-backup.vqconfig"));
     EXPECT_EQ(main, backup);
-    json_error_t error;
-    json_t* root = json_loadb(main.data(), main.size(), 0, &error);
-    ASSERT_NE(root, nullptr) << error.text;
-    EXPECT_STREQ(json_string_value(json_object_get(json_object_get(root, "vorlixStoreHeader"), "type")),
-                 "CS_CONFIG");
-    json_decref(root);
+    EXPECT_EQ(main.rfind("{\n  \"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"}", 0), 0u) << main;
     auto loaded = adopt(cs___ConfigStoreLoad());
     EXPECT_TRUE(equals(loaded.get(), config.get()));
 }
@@ -119,6 +112,14 @@ TEST_F(CsConfigStore, FailedMainWriteRemovesItAndKeepsTheBackup) {
     EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), first.get()));
 }
 
+TEST_F(CsConfigStore, FailedBackupWriteRemovesItAndKeepsTheNewMain) {
+    ASSERT_TRUE(cs___ConfigStoreSave(sample(1).get()));
+    pb___PathFileFailWritesAfter(1, 1);
+    EXPECT_FALSE(cs___ConfigStoreSave(sample(2).get()));
+    EXPECT_EQ(read(file("cs-backup.vqconfig")), "<none>");
+    EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), sample(2).get()));
+}
+
 TEST_F(CsConfigStore, NoConfigurationDirectoryMeansNoFiles) {
     pbRuntimeSetPaths(adopt(pbRuntimePathsCreate()).get());
     EXPECT_FALSE(cs___ConfigStoreSave(sample(1).get()));
@@ -129,8 +130,6 @@ using CsConfigStoreDeathTest = CsConfigStore;
 
 TEST_F(CsConfigStoreDeathTest, ArgumentsMustNotBeNull) {
     EXPECT_DEATH(cs___ConfigStoreSave(nullptr), "cs_config_store.cpp:[0-9]+: config\n");
-    EXPECT_DEATH(cs___ConfigStoreLoadFromFile(nullptr), ": path\n");
-    EXPECT_DEATH(cs___ConfigStoreSaveToByteSink(sample(1).get(), nullptr), ": bs\n");
 }
 
 }  // namespace

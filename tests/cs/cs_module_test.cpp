@@ -75,6 +75,11 @@ TEST_F(CsModule, SettingOptionsSignalsOnceAndOnlyForAnotherObject) {
     csModuleSetOptions(current.get());
     EXPECT_EQ(watcher.hits, 2);
     EXPECT_EQ(streamProperty("csComment"), "lab");  // no comment: left as it was
+
+    auto other = adopt(pbIdentifierCreate());
+    csOptionsSetSystemIdentifier(copy.out(), other.get());
+    csModuleSetOptions(copy.get());
+    EXPECT_EQ(streamProperty("csSystemIdentifier"), take(pbIdentifierString(other.get())));
 }
 
 TEST_F(CsModule, ModuleConfigurationIsItsOptions) {

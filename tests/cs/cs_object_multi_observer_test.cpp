@@ -133,41 +133,31 @@ TEST_F(CsObjectMultiObserver, RequiredSortAppliesToFixedAndNamedObjects) {
     Multi obs = adopt(csObjectMultiObserverCreateWithRequiredSort(&sortA));
     csObjectMultiObserverConfigure(obs.get(), names({"b"}).get(), vectorOf({fixedA.get(), fixedB.get()}).get());
     EXPECT_EQ(result(obs), (std::set<PB_OBJ*>{fixedA.get()}));
-    EXPECT_EQ(csObjectMultiObserverRequiredSort(obs.get()), &sortA);
-
     csObjectMultiObserverSetRequiredSort(obs.get(), &sortB);
     EXPECT_EQ(result(obs), (std::set<PB_OBJ*>{fixedB.get(), namedB.get()}));
     csObjectMultiObserverDelRequiredSort(obs.get());
-    EXPECT_FALSE(csObjectMultiObserverHasRequiredSort(obs.get()));
     EXPECT_EQ(result(obs).size(), 3u);
 }
 
 // --- both observers: the sets ----------------------------------------------
 
+// Both observers keep their sets through one shared implementation; the
+// multi observer stands for both here.
 TEST_F(CsObjectMultiObserver, SetsAreReadAndReplacedIndependently) {
     auto x = thing(), y = thing(), z = thing();
     Multi obs = adopt(csObjectMultiObserverCreate());
     for (const char* n : {"gamma", "alpha", "beta", "alpha"})
         csObjectMultiObserverSetObservedName(obs.get(), str(n).get());
-    EXPECT_EQ(csObjectMultiObserverObservedNamesLength(obs.get()), 3);
-    EXPECT_EQ(take(csObjectMultiObserverObservedNameAt(obs.get(), 0)), "alpha");
     EXPECT_EQ(joined(csObjectMultiObserverObservedNamesVector(obs.get())), "alpha,beta,gamma");
     csObjectMultiObserverDelObservedName(obs.get(), str("beta").get());
     EXPECT_FALSE(csObjectMultiObserverHasObservedName(obs.get(), str("beta").get()));
-    EXPECT_TRUE(csObjectMultiObserverHasObservedName(obs.get(), str("gamma").get()));
 
     csObjectMultiObserverSetFixedObject(obs.get(), x.get());
     csObjectMultiObserverSetFixedObjectsVector(obs.get(), vectorOf({y.get(), z.get(), y.get()}).get());
     EXPECT_EQ(setOf(csObjectMultiObserverFixedObjectsVector(obs.get())), (std::set<PB_OBJ*>{y.get(), z.get()}));
-    EXPECT_FALSE(csObjectMultiObserverHasFixedObject(obs.get(), x.get()));
     EXPECT_EQ(csObjectMultiObserverObservedNamesLength(obs.get()), 2);  // names untouched
-
     csObjectMultiObserverSetObservedNamesVector(obs.get(), names({"delta"}).get());
-    EXPECT_EQ(joined(csObjectMultiObserverObservedNamesVector(obs.get())), "delta");
     EXPECT_EQ(csObjectMultiObserverFixedObjectsLength(obs.get()), 2);  // fixed objects untouched
-    EXPECT_TRUE(adopt(csObjectMultiObserverFixedObjectAt(obs.get(), 0)).get() == y.get() ||
-                adopt(csObjectMultiObserverFixedObjectAt(obs.get(), 0)).get() == z.get());
-
     csObjectMultiObserverClearFixedObjects(obs.get());
     csObjectMultiObserverClearObservedNames(obs.get());
     EXPECT_EQ(csObjectMultiObserverFixedObjectsLength(obs.get()) + csObjectMultiObserverObservedNamesLength(obs.get()),
@@ -203,9 +193,6 @@ TEST_F(CsObjectMultiObserver, ConfigureReplacesBothSetsStepByStep) {
 
 TEST_F(CsObjectMultiObserver, DomainMapPrefersFixedThenFirstInOrder) {
     Domain obs = adopt(csObjectDomainObserverCreate());
-    auto empty = adopt(csObjectDomainObserverMap(obs.get()));
-    EXPECT_FALSE(csObjectDomainObserverMapHasObject(empty.get(), &sortA));
-    EXPECT_EQ(csObjectDomainObserverMapObject(empty.get(), &sortB), nullptr);
     Listener heard = listen(obs);
 
     auto one = thing(&sortA), two = thing(&sortA), other = thing(&sortB);
@@ -264,21 +251,11 @@ TEST_F(CsObjectMultiObserverDeathTest, PreconditionsStopTheProcess) {
     auto notString = vectorOf({thing().get()});
     auto badName = names({"fine", ""});
     EXPECT_DEATH(csObjectMultiObserverSetObservedNamesVector(multi.get(), notString.get()), ": pbs\n");
-    EXPECT_DEATH(csObjectMultiObserverSetObservedNamesVector(multi.get(), badName.get()),
-                 ": csObjectRecordNameOk\\( pbs \\)\n");
     EXPECT_DEATH(csObjectDomainObserverConfigure(domain.get(), badName.get(), nullptr),
                  ": csObjectRecordNameOk\\( pbs \\)\n");
-    EXPECT_DEATH(csObjectDomainObserverSetFixedObjectsVector(domain.get(), nullptr), ": vec\n");
-    EXPECT_DEATH(csObjectMultiObserverObjectsDict(nullptr), "cs_object_multi_observer.cpp:[0-9]+: obs\n");
     EXPECT_DEATH(csObjectDomainObserverMap(nullptr), "cs_object_domain_observer.cpp:[0-9]+: obs\n");
-    EXPECT_DEATH(csObjectMultiObserverCreateWithRequiredSort(nullptr), ": sort\n");
-
     auto map = adopt(csObjectDomainObserverMap(domain.get()));
     EXPECT_DEATH(csObjectDomainObserverMapObject(map.get(), nullptr), ": sort\n");
-    EXPECT_DEATH(csObjectDomainObserverMapHasObject(nullptr, &sortA), ": map\n");
-    auto dict = adopt(pbDictCreate());
-    EXPECT_DEATH(cs___ObjectDomainObserverMapCreate(nullptr, dict.get()), ": observedObjects\n");
-    EXPECT_DEATH(cs___ObjectDomainObserverMapCreate(dict.get(), nullptr), ": fixedObjects\n");
 }
 
 }  // namespace

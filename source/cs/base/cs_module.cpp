@@ -6,11 +6,18 @@
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_startup_complete.h"
 #include "cs/config/cs_config.h"
+#include "cs/control/cs_control_terminate_db.h"
 #include "cs/base/cs_stub_cs.h"
 #include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_wrapped_mode.h"
+#include "cs/condition/cs_condition_cs.h"
+#include "cs/condition/cs_condition_rule_operator.h"
+#include "cs/condition/cs_condition_ruleset_operator.h"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object_table.h"
+#include "cs/scheduler/cs_scheduler_cs.h"
+#include "cs/scheduler/cs_scheduler_interval.h"
+#include "cs/scheduler/cs_scheduler_schedule_flags.h"
 #include "cs/sort/cs_sort_table.h"
 #include "cs/status/cs_status_item_type.h"
 #include "cs/status/cs_status_reporter.h"
@@ -66,6 +73,10 @@ using Step = void (*)(void);
 // of the module itself; last the built-in updates.
 const Step startupSteps[] = {
     cs___StatusItemTypeStartup,
+    cs___ConditionRulesetOperatorStartup,
+    cs___ConditionRuleOperatorStartup,
+    cs___SchedulerIntervalStartup,
+    cs___SchedulerScheduleFlagsStartup,
     cs___WrappedModeStartup,
     cs___UpdateStartup,
     cs___UpdateObjectStartup,
@@ -73,11 +84,14 @@ const Step startupSteps[] = {
     cs___SortTableStartup,
     cs___ModuleTableStartup,
     cs___UpdateTableStartup,
+    cs___ControlTerminateDbStartup,
     cs___ConfigStartup,
     cs___StartupCompleteStartup,
+    cs___ConditionCsStartup,
     cs___WrappedCsStartup,
     cs___StubCsStartup,
     cs___ModuleCsStartup,
+    cs___SchedulerCsStartup,
     cs___Update20000101Startup,
     cs___Update20240402Startup,
 };
@@ -86,11 +100,14 @@ const Step startupSteps[] = {
 const Step shutdownSteps[] = {
     cs___Update20240402Shutdown,
     cs___Update20000101Shutdown,
+    cs___SchedulerCsShutdown,
     cs___ModuleCsShutdown,
     cs___StubCsShutdown,
     cs___WrappedCsShutdown,
+    cs___ConditionCsShutdown,
     cs___StartupCompleteShutdown,
     cs___ConfigShutdown,
+    cs___ControlTerminateDbShutdown,
     cs___UpdateTableShutdown,
     cs___ModuleTableShutdown,
     cs___SortTableShutdown,
@@ -102,6 +119,10 @@ const Step shutdownSteps[] = {
 // Final release undoes the enumerations and the reporter's state.
 const Step finalReleaseSteps[] = {
     cs___WrappedModeShutdown,
+    cs___SchedulerScheduleFlagsShutdown,
+    cs___SchedulerIntervalShutdown,
+    cs___ConditionRuleOperatorShutdown,
+    cs___ConditionRulesetOperatorShutdown,
     cs___StatusItemTypeShutdown,
     cs___StatusReporterShutdown,
 };

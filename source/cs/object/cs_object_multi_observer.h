@@ -24,7 +24,10 @@
  * re-evaluating after each step, so it may assert the signal twice.
  *
  * Every function may be called from any thread; the update signal is
- * asserted as for object observers (cs_object_observer.h). */
+ * asserted as for object observers (cs_object_observer.h): under the
+ * observer's lock and, when the object table notifies, the table's, so a
+ * plain callback may read and re-add but must not wait for another thread
+ * that takes either lock. */
 #ifndef CS_OBJECT_MULTI_OBSERVER_H
 #define CS_OBJECT_MULTI_OBSERVER_H
 

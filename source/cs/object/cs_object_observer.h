@@ -22,10 +22,15 @@
  * then has no object. Names must pass csObjectRecordNameOk.
  *
  * Every function may be called from any thread. The update signal is
- * asserted on the thread that made the change, possibly while the object
- * table's monitor is held: a signalable may read the observer and add
- * itself again, but must not wait for another thread that changes the
- * object table. */
+ * asserted on the thread that made the change, while the observer's own
+ * lock is held and, when the change came from the object table, the
+ * table's lock as well (and, during csConfigSetConfig, the
+ * configuration's). A plain callback on it may read this observer, add
+ * itself again, look the table up and change other observers' settings;
+ * it must not wait for another thread that takes any of those locks (one
+ * that changes or reads the object table, or this observer), nor drop the
+ * last reference to an object whose free function does. Longer work
+ * belongs to a process that the callback schedules. */
 #ifndef CS_OBJECT_OBSERVER_H
 #define CS_OBJECT_OBSERVER_H
 
