@@ -16,6 +16,7 @@
 #include "pb/pb_stdfunc.hpp"
 #include "tr/tr_json_writer.hpp"
 #include "tr/tr_module.h"
+#include "tr/tr_property_value.hpp"
 #include "tr/tr_sink.hpp"
 #include "tr/tr_stream.hpp"
 #include "tr/tr_text_reader.hpp"
@@ -186,6 +187,25 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     if (sink) emit(stream, "propertySet", body);
 }
 
+// Sets a boolean or integer property. With the sink off nothing needs the
+// value beyond the stream, so a value of the same type that the stream
+// alone holds takes the new scalar in place; otherwise a new value is set.
+void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
+    PB_ASSERT(stream);
+    PB_ASSERT(key);
+    if (!tr::sinkActive()) {
+        std::lock_guard guard(stream->state->mutex);
+        auto& properties = stream->state->properties;
+        auto it = findKey(properties, key);
+        if (it != properties.end() && pbStringEquals(it->first.get(), key) &&
+            tr::propertyValueReuseScalar(it->second.get(), type, scalar))
+            return;
+    }
+    auto value = pb::adopt(type == TR_PROPERTY_VALUE_TYPE_BOOL ? trPropertyValueCreateBool(scalar)
+                                                               : trPropertyValueCreateInt(scalar));
+    setProperty(stream, key, value.get());
+}
+
 // Sets a property from a value object that the caller still owns.
 void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERTY_VALUE* value) {
     auto hold = pb::adopt(value);
@@ -241,6 +261,14 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT leng
 
 extern "C" PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     setProperty(stream, key, value);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyBool(TR_STREAM* stream, PB_STRING* key, PB_BOOL value) {
+    setScalar(stream, key, TR_PROPERTY_VALUE_TYPE_BOOL, value ? PB_TRUE : PB_FALSE);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyInt(TR_STREAM* stream, PB_STRING* key, PB_INT value) {
+    setScalar(stream, key, TR_PROPERTY_VALUE_TYPE_INT, value);
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char* key, PB_INT keyLength,
