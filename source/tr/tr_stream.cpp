@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,7 +43,8 @@ struct StreamState {
     std::vector<Property> properties;      // guarded by mutex; sorted by key
     pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
     pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
-    std::deque<Link> links;                // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX
+    std::vector<Link> links;               // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX (a
+                                           // vector: most streams have no links and allocate nothing for them)
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
     std::shared_ptr<WeakCell> cell = std::make_shared<WeakCell>();  // set once
@@ -450,7 +450,7 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     links.push_back(std::move(link));
     if (links.size() > TR_STREAM_LINKS_MAX) {
         dropped = std::move(links.front());
-        links.pop_front();
+        links.erase(links.begin());
     }
     if (sink) emit(from, "anchorCompleted", body);
 }
