@@ -35,6 +35,11 @@ PB_EXPORT PB_SIGNAL* pbSignalCreate(void);
  * signal does nothing. */
 PB_EXPORT void pbSignalAssert(PB_SIGNAL* sig);
 PB_EXPORT PB_BOOL pbSignalAsserted(PB_SIGNAL* sig);
+/* Whether the signal has signalables waiting for it. An owner that never
+ * hands its signal out and adds signalables only under its own lock may,
+ * under that lock, skip asserting and replacing a signal without
+ * signalables: nobody could tell the difference. */
+PB_EXPORT PB_BOOL pbSignalHasSignalables(PB_SIGNAL* sig);
 
 /* Adds a signalable (once; adding it again changes nothing). On an asserted
  * signal the signalable is notified immediately instead. */

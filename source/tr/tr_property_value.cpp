@@ -1,5 +1,6 @@
 // Typed immutable values of trace stream properties.
 #include "tr/tr_property_value.h"
+#include "tr/tr_property_value.hpp"
 
 #include "pb/pb_stdfunc.hpp"
 #include "tr/tr_module.h"
@@ -112,4 +113,14 @@ extern "C" PB_EXPORT PB_STORE* trPropertyValueStore(TR_PROPERTY_VALUE* value) {
 
 extern "C" PB_EXPORT PB_BUFFER* trPropertyValueBuffer(TR_PROPERTY_VALUE* value) {
     return reinterpret_cast<PB_BUFFER*>(objectOfType(value, TR_PROPERTY_VALUE_TYPE_BUFFER));
+}
+
+// The scalar may change only while no one else can read it: a second
+// reference could have been taken by a reader, which must keep seeing the
+// value it read.
+bool tr::propertyValueReuseScalar(TR_PROPERTY_VALUE* value, PB_INT type, PB_INT scalar) {
+    PB_ASSERT(value);
+    if (value->type != type || pbObjRefCount(trPropertyValueObj(value)) != 1) return false;
+    value->scalar = scalar;
+    return true;
 }

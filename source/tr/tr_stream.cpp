@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +15,7 @@
 #include "pb/pb_stdfunc.hpp"
 #include "tr/tr_json_writer.hpp"
 #include "tr/tr_module.h"
+#include "tr/tr_property_value.hpp"
 #include "tr/tr_sink.hpp"
 #include "tr/tr_stream.hpp"
 #include "tr/tr_text_reader.hpp"
@@ -43,7 +43,8 @@ struct StreamState {
     std::vector<Property> properties;      // guarded by mutex; sorted by key
     pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
     pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
-    std::deque<Link> links;                // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX
+    std::vector<Link> links;               // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX (a
+                                           // vector: most streams have no links and allocate nothing for them)
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
     std::shared_ptr<WeakCell> cell = std::make_shared<WeakCell>();  // set once
@@ -186,6 +187,25 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     if (sink) emit(stream, "propertySet", body);
 }
 
+// Sets a boolean or integer property. With the sink off nothing needs the
+// value beyond the stream, so a value of the same type that the stream
+// alone holds takes the new scalar in place; otherwise a new value is set.
+void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
+    PB_ASSERT(stream);
+    PB_ASSERT(key);
+    if (!tr::sinkActive()) {
+        std::lock_guard guard(stream->state->mutex);
+        auto& properties = stream->state->properties;
+        auto it = findKey(properties, key);
+        if (it != properties.end() && pbStringEquals(it->first.get(), key) &&
+            tr::propertyValueReuseScalar(it->second.get(), type, scalar))
+            return;
+    }
+    auto value = pb::adopt(type == TR_PROPERTY_VALUE_TYPE_BOOL ? trPropertyValueCreateBool(scalar)
+                                                               : trPropertyValueCreateInt(scalar));
+    setProperty(stream, key, value.get());
+}
+
 // Sets a property from a value object that the caller still owns.
 void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERTY_VALUE* value) {
     auto hold = pb::adopt(value);
@@ -241,6 +261,14 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT leng
 
 extern "C" PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     setProperty(stream, key, value);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyBool(TR_STREAM* stream, PB_STRING* key, PB_BOOL value) {
+    setScalar(stream, key, TR_PROPERTY_VALUE_TYPE_BOOL, value ? PB_TRUE : PB_FALSE);
+}
+
+extern "C" PB_EXPORT void trStreamSetPropertyInt(TR_STREAM* stream, PB_STRING* key, PB_INT value) {
+    setScalar(stream, key, TR_PROPERTY_VALUE_TYPE_INT, value);
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char* key, PB_INT keyLength,
@@ -422,7 +450,7 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     links.push_back(std::move(link));
     if (links.size() > TR_STREAM_LINKS_MAX) {
         dropped = std::move(links.front());
-        links.pop_front();
+        links.erase(links.begin());
     }
     if (sink) emit(from, "anchorCompleted", body);
 }

@@ -45,6 +45,10 @@ PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT length);
 PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value);
 PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                        TR_PROPERTY_VALUE* value);
+/* The same as setting a value made with trPropertyValueCreateBool or
+ * trPropertyValueCreateInt; cheaper for properties that change often. */
+PB_EXPORT void trStreamSetPropertyBool(TR_STREAM* stream, PB_STRING* key, PB_BOOL value);
+PB_EXPORT void trStreamSetPropertyInt(TR_STREAM* stream, PB_STRING* key, PB_INT value);
 PB_EXPORT void trStreamSetPropertyCstrString(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                              PB_STRING* value);
 PB_EXPORT void trStreamSetPropertyCstrBool(TR_STREAM* stream, const char* key, PB_INT keyLength,

@@ -59,6 +59,15 @@ TEST_F(CsConditionRule, StoreFormsRoundTripAndDefaultsAreLeftOut) {
     EXPECT_TRUE(pbStoreValueIntCstr(complete.get(), "onHoldTime", -1, &on) &&
                 pbStoreValueIntCstr(complete.get(), "offHoldTime", -1, &off));
     EXPECT_EQ(on + off, 200);
+    // The store forms are made once and shared; a change to the options
+    // (copied first while a store form of them is held) gives new ones.
+    auto shared = opt;
+    csConditionOptionsSetOffHoldTime(opt.out(), 5);
+    csConditionOptionsSetOnHoldTime(shared.out(), 6);
+    EXPECT_TRUE(pbStoreValueIntCstr(adopt(csConditionOptionsStore(opt.get(), PB_FALSE)).get(), "offHoldTime", -1, &off));
+    EXPECT_TRUE(pbStoreValueIntCstr(adopt(csConditionOptionsStore(shared.get(), PB_TRUE)).get(), "onHoldTime", -1, &on));
+    EXPECT_EQ(on * 10 + off, 65);
+    EXPECT_FALSE(pbStoreValueIntCstr(adopt(csConditionOptionsStore(shared.get(), PB_FALSE)).get(), "offHoldTime", -1, &off));
 
     const std::string full = vtest::canonical(R"({
         "ruleset":{"operator":"CS_CONDITION_RULESET_OPERATOR_XOR","rules":[

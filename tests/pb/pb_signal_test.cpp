@@ -2,6 +2,8 @@
 // wake-ups, and the four kinds of signalable.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "pb/exec_test_support.hpp"
 #include "support/live_objects.hpp"
 
@@ -81,6 +83,43 @@ TEST(PbSignal, SignalablesSetAlertsScheduleProcessesAndAssertSignals) {
     EXPECT_EQ(runs, 0);
     pbRuntimeManualRunPending();
     EXPECT_EQ(runs, 1);
+}
+
+// A long list (a status watched by thousands) is indexed; it must still
+// ignore a second add, keep the order of adding across removals (which
+// leave holes until the list is compacted) and count only who waits.
+TEST(PbSignal, LongListsKeepOrderAndIgnoreDuplicates) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    constexpr int n = 100;
+    std::vector<int> order;
+    struct Entry {
+        std::vector<int>* order;
+        int id;
+    };
+    std::vector<Entry> entries(n);
+    std::vector<pb::Ref<PB_SIGNALABLE>> s;
+    for (int i = 0; i < n; ++i) {
+        entries[i] = {&order, i};
+        s.push_back(pb::adopt(pbSignalableCreateWithCallback(
+            [](void* e) { static_cast<Entry*>(e)->order->push_back(static_cast<Entry*>(e)->id); }, &entries[i])));
+    }
+    auto sig = pb::adopt(pbSignalCreate());
+    EXPECT_FALSE(pbSignalHasSignalables(sig.get()));
+    for (int i = 0; i < n; ++i) pbSignalAddSignalable(sig.get(), s[i].get());
+    for (int i = 0; i < n; i += 2) pbSignalAddSignalable(sig.get(), s[i].get());
+    for (int i = 0; i < n - 1; ++i)  // all but the last, through holes and compactions
+        if (i % 3 != 0) pbSignalDelSignalable(sig.get(), s[i].get());
+    pbSignalDelSignalable(sig.get(), s[1].get());
+    for (int i = 1; i < n - 1; i += 3) pbSignalAddSignalable(sig.get(), s[i].get());  // again, at the end
+    EXPECT_TRUE(pbSignalHasSignalables(sig.get()));
+    pbSignalAssert(sig.get());
+    std::vector<int> expected;
+    for (int i = 0; i < n; i += 3) expected.push_back(i);
+    if ((n - 1) % 3 != 0) expected.push_back(n - 1);
+    for (int i = 1; i < n - 1; i += 3) expected.push_back(i);
+    EXPECT_EQ(order, expected);
+    EXPECT_FALSE(pbSignalHasSignalables(sig.get()));
+    for (auto& r : s) EXPECT_EQ(pbObjRefCount(pbSignalableObj(r.get())), 1);
 }
 
 }  // namespace

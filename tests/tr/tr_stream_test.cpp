@@ -77,6 +77,25 @@ TEST(TrStream, PropertiesHoldTheCurrentValues) {
     EXPECT_EQ(prop(s.get(), "up"), "1:3");
 }
 
+// The scalar setters update the stream's value in place only while the
+// stream alone holds it: a value read before a change keeps what it read.
+TEST(TrStream, ScalarSettersLeaveValuesReadBeforeUnchanged) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    auto s = stream("CS_COUNTER");
+    auto key = str("count");
+    trStreamSetPropertyInt(s.get(), key.get(), 1);
+    trStreamSetPropertyInt(s.get(), key.get(), 2);
+    auto read = adopt(trStreamProperty(s.get(), key.get()));
+    trStreamSetPropertyInt(s.get(), key.get(), 3);
+    EXPECT_EQ(trPropertyValueInt(read.get()), 2);
+    EXPECT_EQ(prop(s.get(), "count"), "1:3");
+    read.reset();
+    trStreamSetPropertyBool(s.get(), key.get(), 7);  // another type: a new value
+    EXPECT_EQ(prop(s.get(), "count"), "0:true");
+    trStreamSetPropertyBool(s.get(), key.get(), PB_FALSE);
+    EXPECT_EQ(prop(s.get(), "count"), "0:false");
+}
+
 TEST(TrStream, PropertyValuesReadLeniently) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto store = adopt(pbStoreCreate());

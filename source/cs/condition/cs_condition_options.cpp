@@ -1,6 +1,9 @@
 // Condition options: rulesets and hold times, copy-on-write, store form.
 #include "cs/condition/cs_condition_options.h"
 
+#include <atomic>
+#include <new>
+
 #include "cs/base/cs_module.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
@@ -17,6 +20,11 @@ struct CS_CONDITION_OPTIONS {
     PB_INT onHoldTime;                         // >= 0, milliseconds
     PB_BOOL offHoldTimeDefault;
     PB_INT offHoldTime;                        // >= 0, milliseconds
+    // The store forms (index: complete), made on first use and shared by
+    // every caller, so that thousands of conditions with the same options
+    // hold one trace copy of them. Published once by compare-and-swap;
+    // cleared by the setters, which run only while the options are unshared.
+    std::atomic<PB_STORE*> stores[2];
 };
 
 namespace {
@@ -28,6 +36,27 @@ void optionsFree(PB_OBJ* obj) {
     auto* opt = reinterpret_cast<Options*>(obj);
     pb::releaseField(opt->ruleset);
     pb::releaseField(opt->hysteresisRuleset);
+    for (auto& store : opt->stores)
+        if (PB_STORE* made = store.load(std::memory_order_relaxed)) pbStoreRelease(made);
+}
+
+// Called by every setter after its copy-on-write step.
+void forgetStores(Options* opt) {
+    for (auto& store : opt->stores)
+        if (PB_STORE* made = store.exchange(nullptr, std::memory_order_relaxed)) pbStoreRelease(made);
+}
+
+PB_STORE* makeStore(Options* opt, PB_BOOL complete) {
+    PB_STORE* store = pbStoreCreate();
+    auto ruleset = pb::adopt(csConditionRulesetStore(opt->ruleset));
+    pbStoreSetStoreCstr(&store, "ruleset", -1, ruleset.get());
+    if (opt->hysteresisRuleset) {
+        auto hysteresis = pb::adopt(csConditionRulesetStore(opt->hysteresisRuleset));
+        pbStoreSetStoreCstr(&store, "hysteresisRuleset", -1, hysteresis.get());
+    }
+    if (complete || !opt->onHoldTimeDefault) pbStoreSetValueIntCstr(&store, "onHoldTime", -1, opt->onHoldTime);
+    if (complete || !opt->offHoldTimeDefault) pbStoreSetValueIntCstr(&store, "offHoldTime", -1, opt->offHoldTime);
+    return store;
 }
 
 void restoreHoldTime(PB_STORE* store, const char* key, Options** opt, void (*set)(Options**, PB_INT)) {
@@ -42,6 +71,7 @@ PB_STDFUNCS_DEFINE(csConditionOptions, CS_CONDITION_OPTIONS, cs___sort_CS_CONDIT
 
 extern "C" PB_EXPORT CS_CONDITION_OPTIONS* csConditionOptionsCreate(void) {
     auto* opt = reinterpret_cast<Options*>(pb___ObjCreate(sizeof(Options), &cs___sort_CS_CONDITION_OPTIONS));
+    for (auto& store : opt->stores) new (&store) std::atomic<PB_STORE*>(nullptr);
     opt->ruleset = csConditionRulesetCreate();
     opt->onHoldTimeDefault = PB_TRUE;
     opt->onHoldTime = kDefaultHoldTime;
@@ -69,6 +99,7 @@ extern "C" PB_EXPORT CS_CONDITION_RULESET* csConditionOptionsRuleset(CS_CONDITIO
 
 extern "C" PB_EXPORT void csConditionOptionsSetRuleset(CS_CONDITION_OPTIONS** opt, CS_CONDITION_RULESET* rs) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     PB_ASSERT(rs);
     pb::setField((*opt)->ruleset, rs);
 }
@@ -86,12 +117,14 @@ extern "C" PB_EXPORT PB_BOOL csConditionOptionsHasHysteresisRuleset(CS_CONDITION
 extern "C" PB_EXPORT void csConditionOptionsSetHysteresisRuleset(CS_CONDITION_OPTIONS** opt,
                                                                  CS_CONDITION_RULESET* rs) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     PB_ASSERT(rs);
     pb::setField((*opt)->hysteresisRuleset, rs);
 }
 
 extern "C" PB_EXPORT void csConditionOptionsDelHysteresisRuleset(CS_CONDITION_OPTIONS** opt) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     pb::setField((*opt)->hysteresisRuleset, static_cast<CS_CONDITION_RULESET*>(nullptr));
 }
 
@@ -107,6 +140,7 @@ extern "C" PB_EXPORT PB_BOOL csConditionOptionsOnHoldTimeDefault(CS_CONDITION_OP
 
 extern "C" PB_EXPORT void csConditionOptionsSetOnHoldTime(CS_CONDITION_OPTIONS** opt, PB_INT msec) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     PB_ASSERT(msec >= 0);
     (*opt)->onHoldTimeDefault = PB_FALSE;
     (*opt)->onHoldTime = msec;
@@ -114,6 +148,7 @@ extern "C" PB_EXPORT void csConditionOptionsSetOnHoldTime(CS_CONDITION_OPTIONS**
 
 extern "C" PB_EXPORT void csConditionOptionsSetOnHoldTimeDefault(CS_CONDITION_OPTIONS** opt) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     (*opt)->onHoldTimeDefault = PB_TRUE;
     (*opt)->onHoldTime = kDefaultHoldTime;
 }
@@ -130,6 +165,7 @@ extern "C" PB_EXPORT PB_BOOL csConditionOptionsOffHoldTimeDefault(CS_CONDITION_O
 
 extern "C" PB_EXPORT void csConditionOptionsSetOffHoldTime(CS_CONDITION_OPTIONS** opt, PB_INT msec) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     PB_ASSERT(msec >= 0);
     (*opt)->offHoldTimeDefault = PB_FALSE;
     (*opt)->offHoldTime = msec;
@@ -137,22 +173,24 @@ extern "C" PB_EXPORT void csConditionOptionsSetOffHoldTime(CS_CONDITION_OPTIONS*
 
 extern "C" PB_EXPORT void csConditionOptionsSetOffHoldTimeDefault(CS_CONDITION_OPTIONS** opt) {
     PB_COW(opt, csConditionOptionsCreateFrom);
+    forgetStores(*opt);
     (*opt)->offHoldTimeDefault = PB_TRUE;
     (*opt)->offHoldTime = kDefaultHoldTime;
 }
 
 extern "C" PB_EXPORT PB_STORE* csConditionOptionsStore(CS_CONDITION_OPTIONS* opt, PB_BOOL complete) {
     PB_ASSERT(opt);
-    PB_STORE* store = pbStoreCreate();
-    auto ruleset = pb::adopt(csConditionRulesetStore(opt->ruleset));
-    pbStoreSetStoreCstr(&store, "ruleset", -1, ruleset.get());
-    if (opt->hysteresisRuleset) {
-        auto hysteresis = pb::adopt(csConditionRulesetStore(opt->hysteresisRuleset));
-        pbStoreSetStoreCstr(&store, "hysteresisRuleset", -1, hysteresis.get());
+    auto& cached = opt->stores[complete ? 1 : 0];
+    PB_STORE* store = cached.load(std::memory_order_acquire);
+    if (!store) {
+        PB_STORE* made = makeStore(opt, complete);
+        if (cached.compare_exchange_strong(store, made, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            store = made;
+        } else {
+            pbStoreRelease(made);
+        }
     }
-    if (complete || !opt->onHoldTimeDefault) pbStoreSetValueIntCstr(&store, "onHoldTime", -1, opt->onHoldTime);
-    if (complete || !opt->offHoldTimeDefault) pbStoreSetValueIntCstr(&store, "offHoldTime", -1, opt->offHoldTime);
-    return store;
+    return pbStoreRetain(store);
 }
 
 extern "C" PB_EXPORT CS_CONDITION_OPTIONS* csConditionOptionsRestore(PB_STORE* store) {

@@ -13,7 +13,7 @@ struct CS___COUNTER_IMP {
     CS_STATUS_REPORTER* rep;     // set once at creation
     PB_MONITOR* monitor;         // set once at creation; guards the fields below
     PB_STRING* name;             // set once at creation; also the item's name
-    PB_SIGNAL* updateSignal;     // guarded by monitor; asserted and replaced at every change
+    PB_SIGNAL* updateSignal;     // guarded by monitor; never handed out; asserted and replaced at every watched change
     PB_INT extValue;             // guarded by monitor
 };
 
@@ -75,7 +75,7 @@ extern "C" PB_EXPORT void cs___CounterImpModifyValue(CS___COUNTER_IMP* imp, PB_I
     PB_ASSERT(PB_INT_ADD_OK( imp->extValue, delta ));
     imp->extValue += delta;
     csStatusReporterSetItemInt(imp->rep, imp->name, imp->extValue);
-    cs::assertUpdate(imp->updateSignal);
+    cs::assertUpdateIfListened(imp->updateSignal);
 }
 
 extern "C" PB_EXPORT void cs___CounterImpUpdateAddSignalable(CS___COUNTER_IMP* imp, PB_SIGNALABLE* signalable) {

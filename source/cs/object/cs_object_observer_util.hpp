@@ -21,4 +21,11 @@ inline void assertUpdate(PB_SIGNAL*& signal) {
     pbSignalRelease(fired);
 }
 
+// The same for an owner whose signal never leaves it and gets its
+// signalables only under the lock the caller holds: a signal nobody waits
+// on stays in place, which spares the allocation on changes nobody watches.
+inline void assertUpdateIfListened(PB_SIGNAL*& signal) {
+    if (pbSignalHasSignalables(signal)) assertUpdate(signal);
+}
+
 }  // namespace cs

@@ -2,6 +2,7 @@
 #include "cs/status/cs_status.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/object/cs_object_observer_util.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_region.hpp"
@@ -12,7 +13,7 @@ struct CS_STATUS {
     PB_OBJ obj;
     PB_REGION* region;        // set once at creation; guards updateSignal and items
     PB_SIGNAL* endSignal;     // set once at creation; asserted once, with region held exclusively
-    PB_SIGNAL* updateSignal;  // guarded by region; replaced at every change
+    PB_SIGNAL* updateSignal;  // guarded by region; never handed out; replaced at every change it has signalables for
     CS_STATUS_ITEMS* items;   // guarded by region; never NULL; changed only with region held exclusively
 };
 
@@ -30,15 +31,15 @@ void statusFree(PB_OBJ* obj) {
 // Runs one change of an open status with the region held exclusively and
 // then tells the update signal's listeners. The fresh signal is in place
 // before the old one is asserted, so a listener that adds itself again
-// while it is being notified waits for the next change.
+// while it is being notified waits for the next change. Listeners add
+// themselves only with the region held exclusively, so a signal without
+// signalables can stay in place: nobody waits on it.
 template <class Apply>
 void change(CS_STATUS* stat, Apply apply) {
     pb::RegionExclusiveGuard writing(stat->region);
     PB_ASSERT(!pbSignalAsserted( stat->endSignal ));
     apply();
-    auto fired = pb::adopt(stat->updateSignal);
-    stat->updateSignal = pbSignalCreate();
-    pbSignalAssert(fired.get());
+    cs::assertUpdateIfListened(stat->updateSignal);
 }
 
 }  // namespace

@@ -45,6 +45,20 @@ void setNew(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* (*create)(
     csStatusReporterSetItem(rep, name, item.get());
 }
 
+// The same for booleans and integers, which go to the stream as scalars:
+// the stream keeps one value object per property and updates it in place
+// when it can, which matters for items that change at every event, like a
+// counter's.
+template <class Value>
+void setScalar(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* (*create)(Value),
+               void (*setProperty)(TR_STREAM*, PB_STRING*, Value), std::type_identity_t<Value> value) {
+    PB_ASSERT(rep);
+    auto item = pb::adopt(create(value));
+    pb::MonitorGuard guard(rep->monitor);
+    cs___StatusSetItem(rep->status, name, item.get());
+    setProperty(rep->stream, name, value);
+}
+
 }  // namespace
 
 PB_SORT_DEFINE(cs___sort_CS_STATUS_REPORTER, &cs___module, "CS_STATUS_REPORTER", reporterFree, nullptr, nullptr);
@@ -109,7 +123,7 @@ extern "C" PB_EXPORT PB_BOOL csStatusReporterHasItemWcstr(CS_STATUS_REPORTER* re
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetUp(CS_STATUS_REPORTER* rep, PB_BOOL up) {
-    setNew(rep, cs___StatusReporterUpName, csStatusItemCreateBool, up);
+    csStatusReporterSetItemBool(rep, cs___StatusReporterUpName, up);
 }
 
 // The property value is made before the monitor is entered; under it the
@@ -125,11 +139,11 @@ extern "C" PB_EXPORT void csStatusReporterSetItem(CS_STATUS_REPORTER* rep, PB_ST
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemBool(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_BOOL value) {
-    setNew(rep, name, csStatusItemCreateBool, value);
+    setScalar(rep, name, csStatusItemCreateBool, trStreamSetPropertyBool, value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemInt(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_INT value) {
-    setNew(rep, name, csStatusItemCreateInt, value);
+    setScalar(rep, name, csStatusItemCreateInt, trStreamSetPropertyInt, value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemString(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_STRING* value) {
@@ -151,12 +165,12 @@ extern "C" PB_EXPORT void csStatusReporterSetItemCstr(CS_STATUS_REPORTER* rep, c
 
 extern "C" PB_EXPORT void csStatusReporterSetItemCstrBool(CS_STATUS_REPORTER* rep, const char* name, PB_INT length,
                                                           PB_BOOL value) {
-    setNew(rep, nameOf(name, length).get(), csStatusItemCreateBool, value);
+    csStatusReporterSetItemBool(rep, nameOf(name, length).get(), value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemCstrInt(CS_STATUS_REPORTER* rep, const char* name, PB_INT length,
                                                          PB_INT value) {
-    setNew(rep, nameOf(name, length).get(), csStatusItemCreateInt, value);
+    csStatusReporterSetItemInt(rep, nameOf(name, length).get(), value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemCstrString(CS_STATUS_REPORTER* rep, const char* name, PB_INT length,
@@ -181,12 +195,12 @@ extern "C" PB_EXPORT void csStatusReporterSetItemWcstr(CS_STATUS_REPORTER* rep, 
 
 extern "C" PB_EXPORT void csStatusReporterSetItemWcstrBool(CS_STATUS_REPORTER* rep, const wchar_t* name,
                                                            PB_INT length, PB_BOOL value) {
-    setNew(rep, nameOf(name, length).get(), csStatusItemCreateBool, value);
+    csStatusReporterSetItemBool(rep, nameOf(name, length).get(), value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemWcstrInt(CS_STATUS_REPORTER* rep, const wchar_t* name,
                                                           PB_INT length, PB_INT value) {
-    setNew(rep, nameOf(name, length).get(), csStatusItemCreateInt, value);
+    csStatusReporterSetItemInt(rep, nameOf(name, length).get(), value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemWcstrString(CS_STATUS_REPORTER* rep, const wchar_t* name,
