@@ -108,7 +108,11 @@ extern "C" PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path) {
 }
 
 extern "C" PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header) {
+    PB_ASSERT(path);
     if (header) *header = nullptr;
+    // A file beyond the decoder's bound is refused before it is read.
+    struct stat st;
+    if (::stat(utf8(path).c_str(), &st) == 0 && st.st_size > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
     auto buffer = pb::adopt(pbPathFileReadBuffer(path));
     if (!buffer) return nullptr;
     return pbStoreTryDecode(buffer.get(), header);

@@ -21,7 +21,8 @@ PB_EXPORT void pbPathAppendComponentFilename(PB_STRING** path, PB_STRING* filena
 
 /* The file's bytes, or NULL when it cannot be read. */
 PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path);
-/* The file decoded as an encoded store (pb_store_encoding.h), or NULL;
+/* The file decoded as an encoded store (pb_store_encoding.h), or NULL; a
+ * file longer than PB_STORE_ENCODING_MAX_BYTES is not even read;
  * *header (when header is not NULL) receives its header or NULL. */
 PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header);
 /* Replaces the file atomically with buffer; PB_FALSE on failure. The file
