@@ -3,8 +3,11 @@
 //
 // Sections: objects, containers, encoding. Each benchmark names what it
 // measures; the /N argument is the number of entries in the container.
-// The encoding section measures the store's JSON form beside simdjson's
-// bare parse and jansson's and cJSON's load and dump of the same document.
+// Peers run in the same program, so that their ratios hold on a busy
+// machine: std::map and absl::btree_map of std::string keys beside stores
+// and dictionaries, and for the JSON form simdjson's bare parse, RapidJSON's
+// DOM parse and jansson's and cJSON's load and dump of the same documents
+// (10k sub-stores, and the 100k-object configuration of bench_host_cycle).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -19,6 +22,16 @@
 #include "pb/pb.h"
 #include "pb/pb_store_encoding.h"
 #include "pb/pb_ref.hpp"
+
+#include "bench_config_document.hpp"
+
+#if VORLIX_BENCH_HAVE_RAPIDJSON
+#include <rapidjson/document.h>
+#endif
+#if VORLIX_BENCH_HAVE_ABSL
+#include <absl/container/btree_map.h>
+#endif
+#include <map>
 
 namespace {
 
@@ -52,6 +65,10 @@ std::vector<std::string> makeKeys(PB_INT n) {
 // different paths through the tree.
 size_t nextIndex(size_t i, size_t n) { return (i + 7919) % n; }
 
+void containerSizes(benchmark::internal::Benchmark* b) {
+    for (int n : {10, 100, 1000, 10000, 100000}) b->Arg(n);
+}
+
 struct DictFixture {
     explicit DictFixture(PB_INT n) : dict(pb::adopt(pbDictCreate())) {
         for (const auto& k : makeKeys(n)) keys.push_back(pb::adopt(pbStringCreateFromCstr(k.c_str(), -1)));
@@ -77,7 +94,7 @@ void BM_DictSharedChange(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_DictSharedChange)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_DictSharedChange)->Apply(containerSizes);
 
 // The same change on a dictionary nobody else holds (changed in place).
 void BM_DictChange(benchmark::State& state) {
@@ -89,7 +106,7 @@ void BM_DictChange(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_DictChange)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_DictChange)->Apply(containerSizes);
 
 // pbDictStringKey of an existing key (and the release of the value).
 void BM_DictLookup(benchmark::State& state) {
@@ -100,7 +117,7 @@ void BM_DictLookup(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_DictLookup)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_DictLookup)->Apply(containerSizes);
 
 struct StoreFixture {
     explicit StoreFixture(PB_INT n) : keys(makeKeys(n)), store(pb::adopt(pbStoreCreate())) {
@@ -122,7 +139,7 @@ void BM_StoreSharedChange(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_StoreSharedChange)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_StoreSharedChange)->Apply(containerSizes);
 
 // The same change on a store nobody else holds (changed in place).
 void BM_StoreChange(benchmark::State& state) {
@@ -134,7 +151,7 @@ void BM_StoreChange(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_StoreChange)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_StoreChange)->Apply(containerSizes);
 
 // pbStoreValueIntCstr of an existing key.
 void BM_StoreLookup(benchmark::State& state) {
@@ -146,8 +163,51 @@ void BM_StoreLookup(benchmark::State& state) {
         i = nextIndex(i, f.keys.size());
     }
 }
-BENCHMARK(BM_StoreLookup)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_StoreLookup)->Apply(containerSizes);
 
+// Peers: an ordered map from std::string keys to int64 values, filled with
+// the same keys. Lookups take a std::string_view (as the store's take a
+// C string); changes assign to an existing key. Neither shares structure:
+// a copy costs O(n), so there is no shared-change counterpart.
+template <class Map>
+struct MapFixture {
+    explicit MapFixture(PB_INT n) : keys(makeKeys(n)) {
+        for (size_t i = 0; i < keys.size(); ++i) map.emplace(keys[i], int64_t(i));
+    }
+    std::vector<std::string> keys;
+    Map map;
+};
+
+template <class Map>
+void BM_MapLookup(benchmark::State& state) {
+    MapFixture<Map> f(state.range(0));
+    size_t i = 0;
+    for (auto _ : state) {
+        auto it = f.map.find(std::string_view(f.keys[i]));
+        benchmark::DoNotOptimize(it->second);
+        i = nextIndex(i, f.keys.size());
+    }
+}
+
+template <class Map>
+void BM_MapChange(benchmark::State& state) {
+    MapFixture<Map> f(state.range(0));
+    size_t i = 0;
+    int64_t n = 0;
+    for (auto _ : state) {
+        f.map.find(std::string_view(f.keys[i]))->second = ++n;
+        i = nextIndex(i, f.keys.size());
+    }
+}
+
+using StdMap = std::map<std::string, int64_t, std::less<>>;
+BENCHMARK_TEMPLATE(BM_MapLookup, StdMap)->Apply(containerSizes);
+BENCHMARK_TEMPLATE(BM_MapChange, StdMap)->Apply(containerSizes);
+#if VORLIX_BENCH_HAVE_ABSL
+using AbslBtreeMap = absl::btree_map<std::string, int64_t, std::less<>>;
+BENCHMARK_TEMPLATE(BM_MapLookup, AbslBtreeMap)->Apply(containerSizes);
+BENCHMARK_TEMPLATE(BM_MapChange, AbslBtreeMap)->Apply(containerSizes);
+#endif
 
 // ---------------------------------------------------------------- encoding
 
@@ -181,31 +241,48 @@ const std::string& configLikeDocument() {
     return doc;
 }
 
-void BM_StoreEncode10kSubStores(benchmark::State& state) {
-    auto store = configLikeStore();
+// The configuration of 100k stub objects that bench_host_cycle runs the host on.
+const std::string& config100kDocument() {
+    static const std::string doc = bench::configDocument(100000);
+    return doc;
+}
+
+using Document = const std::string& (*)();
+
+void bytesProcessed(benchmark::State& state, const std::string& doc) {
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+}
+
+#define DOCUMENTS(fn)                                                           \
+    BENCHMARK_CAPTURE(fn, 10kSubStores, &configLikeDocument)->Unit(benchmark::kMillisecond); \
+    BENCHMARK_CAPTURE(fn, 100kObjects, &config100kDocument)->Unit(benchmark::kMillisecond)
+
+void BM_StoreEncode(benchmark::State& state, Document document) {
+    const std::string& doc = document();
+    auto store = pb::adopt(pbStoreTryDecodeBytes(doc.data(), PB_INT(doc.size()), nullptr));
     for (auto _ : state) {
         PB_BUFFER* b = pbStoreEncode(store.get(), nullptr);
         benchmark::DoNotOptimize(b);
         pbBufferRelease(b);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(configLikeDocument().size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_StoreEncode10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_StoreEncode);
 
-void BM_StoreDecode10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+void BM_StoreDecode(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     for (auto _ : state) {
         PB_STORE* s = pbStoreTryDecodeBytes(doc.data(), PB_INT(doc.size()), nullptr);
         if (!s) state.SkipWithError("decode failed");
         pbStoreRelease(s);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_StoreDecode10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_StoreDecode);
 
 // simdjson's parse alone (no values leave its tape): the floor for decoding.
-void BM_SimdjsonParse10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+void BM_SimdjsonParse(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     simdjson::padded_string padded(doc);
     simdjson::dom::parser parser;
     for (auto _ : state) {
@@ -213,24 +290,39 @@ void BM_SimdjsonParse10kSubStores(benchmark::State& state) {
         if (parser.parse(padded).get(root) != simdjson::SUCCESS) state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(root);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_SimdjsonParse10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_SimdjsonParse);
 
-void BM_JanssonLoad10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+#if VORLIX_BENCH_HAVE_RAPIDJSON
+// RapidJSON's DOM parse: a full tree of the document, the closest peer of decoding into stores.
+void BM_RapidjsonParse(benchmark::State& state, Document document) {
+    const std::string& doc = document();
+    for (auto _ : state) {
+        rapidjson::Document d;
+        d.Parse(doc.data(), doc.size());
+        if (d.HasParseError()) state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(d);
+    }
+    bytesProcessed(state, doc);
+}
+DOCUMENTS(BM_RapidjsonParse);
+#endif
+
+void BM_JanssonLoad(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     for (auto _ : state) {
         json_error_t error;
         json_t* root = json_loadb(doc.data(), doc.size(), 0, &error);
         if (!root) state.SkipWithError("load failed");
         json_decref(root);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_JanssonLoad10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_JanssonLoad);
 
-void BM_JanssonDump10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+void BM_JanssonDump(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     json_error_t error;
     json_t* root = json_loadb(doc.data(), doc.size(), 0, &error);
     for (auto _ : state) {
@@ -239,23 +331,23 @@ void BM_JanssonDump10kSubStores(benchmark::State& state) {
         free(text);
     }
     json_decref(root);
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_JanssonDump10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_JanssonDump);
 
-void BM_CjsonParse10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+void BM_CjsonParse(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     for (auto _ : state) {
         cJSON* root = cJSON_ParseWithLength(doc.data(), doc.size());
         if (!root) state.SkipWithError("parse failed");
         cJSON_Delete(root);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_CjsonParse10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_CjsonParse);
 
-void BM_CjsonPrint10kSubStores(benchmark::State& state) {
-    const std::string& doc = configLikeDocument();
+void BM_CjsonPrint(benchmark::State& state, Document document) {
+    const std::string& doc = document();
     cJSON* root = cJSON_ParseWithLength(doc.data(), doc.size());
     for (auto _ : state) {
         char* text = cJSON_Print(root);
@@ -263,9 +355,9 @@ void BM_CjsonPrint10kSubStores(benchmark::State& state) {
         cJSON_free(text);
     }
     cJSON_Delete(root);
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+    bytesProcessed(state, doc);
 }
-BENCHMARK(BM_CjsonPrint10kSubStores)->Unit(benchmark::kMillisecond);
+DOCUMENTS(BM_CjsonPrint);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the dynamic symbol table of a library: every name listed in the
-# expected file is exported, and every exported name begins with the prefix.
+# Checks the dynamic symbol table of a library against its list: every name
+# listed in the expected file is exported, every exported name is listed, and
+# every exported name begins with the prefix. The list is the interface.
 # Usage: check-exports.sh LIBRARY PREFIX EXPECTED_FILE
 set -euo pipefail
 lib=$1 prefix=$2 expected=$3
@@ -13,6 +14,11 @@ fi
 missing=$(grep -v '^#' "$expected" | grep -v '^$' | sort -u | comm -23 - <(echo "$exported"))
 if [ -n "$missing" ]; then
   echo "not exported:"; echo "$missing" | sed 's/^/  /'; status=1
+fi
+listed=$(grep -v '^#' "$expected" | grep -v '^$' | sort -u)
+unlisted=$(comm -13 <(echo "$listed") <(echo "$exported"))
+if [ -n "$unlisted" ]; then
+  echo "exported but not listed:"; echo "$unlisted" | sed 's/^/  /'; status=1
 fi
 count=$(grep -cv '^#\|^$' "$expected")
 [ $status -eq 0 ] && echo "1 passed, 0 failed ($count names checked)"

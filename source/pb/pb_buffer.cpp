@@ -1,5 +1,6 @@
 // Byte buffers with copy-on-write mutators.
 #include "pb/pb_buffer.h"
+#include "pb/pb_buffer.hpp"
 
 #include <cstring>
 
@@ -144,4 +145,19 @@ extern "C" PB_EXPORT void pbBufferClear(PB_BUFFER** buffer) {
         return;
     }
     (*buffer)->length = 0;
+}
+
+PB_INT pb::bufferCapacity(PB_BUFFER* buffer) {
+    PB_ASSERT(buffer);
+    return buffer->capacity;
+}
+
+PB_BUFFER* pb::bufferCreateAdopting(void* bytes, PB_INT length, PB_INT capacity) {
+    PB_ASSERT(bytes);
+    PB_ASSERT(length >= 0 && length <= capacity);
+    PB_BUFFER* b = create(0);
+    b->bytes = static_cast<uint8_t*>(bytes);
+    b->length = length;
+    b->capacity = capacity;
+    return b;
 }

@@ -9,22 +9,38 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 
 namespace {
 
 // One entry; a default entry holds nothing.
 struct Entry {
     pb::Ref<PB_OBJ> key;    // the object key, or NULL for an integer key
-    PB_INT intKey = 0;      // the integer key when key is NULL
+    PB_INT intKey = 0;      // the integer key when key is NULL; else the summary of a
+                            // string key (pb::stringHints, bytes 0-7), 0 for other objects
     pb::Ref<PB_OBJ> value;  // never NULL in a dictionary
+    uint32_t hintLow = 0;   // bytes 8-11 of a string key's summary
+    uint64_t hint() const { return key ? uint64_t(intKey) : 0; }
 };
+static_assert(sizeof(Entry) == 32, "a dictionary entry is four words");
 
 using Entries = pb::PSeq<Entry>;
 
-// A key to look for: an object, or an integer when obj is NULL.
+bool isString(const PB_OBJ* obj) { return obj->sort == &pb___sort_PB_STRING; }
+
+// A key to look for: an object, or an integer when obj is NULL. A string
+// key is compared with string keys through its code units, read once here.
 struct Key {
+    Key(PB_OBJ* o, PB_INT i) : obj(o), intKey(i) {
+        if (o && isString(o)) {
+            string = reinterpret_cast<PB_STRING*>(o);
+            hints = pb::stringHints(pb::stringChars(string), pb::stringLength(string));
+        }
+    }
     PB_OBJ* obj;
     PB_INT intKey;
+    PB_STRING* string = nullptr;  // obj as a string, or NULL
+    pb::StringHints hints;        // of a string key
 };
 
 // Integer keys order before object keys.
@@ -33,6 +49,21 @@ PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
     if (!objA) return -1;
     if (!objB) return 1;
     return pbObjCompare(objA, objB);
+}
+
+// An entry's key against a sought key: string keys directly, others through
+// the general order (which orders strings the same way).
+PB_INT compareWith(const Entry& e, const Key& key) {
+    if (key.hints.high && e.hint()) {
+        if (key.hints.high != e.hint()) return e.hint() < key.hints.high ? -1 : 1;
+        if (key.hints.low != e.hintLow) return e.hintLow < key.hints.low ? -1 : 1;
+    }
+    if (key.string && e.key && isString(e.key.obj())) {
+        auto* s = reinterpret_cast<PB_STRING*>(e.key.obj());
+        return pb::compareChars(pb::stringChars(s), pb::stringLength(s), pb::stringChars(key.string),
+                                pb::stringLength(key.string));
+    }
+    return compareKeys(e.key.obj(), e.intKey, key.obj, key.intKey);
 }
 
 }  // namespace
@@ -82,9 +113,9 @@ PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b) {
 
 // The position of key (found) or where it would go (not found).
 PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
-    auto cmp = [&](const Entry& e) { return compareKeys(e.key.obj(), e.intKey, key.obj, key.intKey); };
+    auto cmp = [&](const Entry& e) { return compareWith(e, key); };
     const Entry* at = nullptr;
-    PB_INT pos = dict->entries.lowerBound(cmp, &at);
+    PB_INT pos = dict->entries.lowerBound(cmp, &at, key.hints.high);
     *found = at && cmp(*at) == 0 ? at : nullptr;
     return pos;
 }
@@ -128,6 +159,15 @@ Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
     Entry e;
     e.key = pb::retain(key);
     e.intKey = intKey;
+    if (key) {
+        pb::StringHints h;
+        if (isString(key)) {
+            auto* s = reinterpret_cast<PB_STRING*>(key);
+            h = pb::stringHints(pb::stringChars(s), pb::stringLength(s));
+        }
+        e.intKey = PB_INT(h.high);
+        e.hintLow = h.low;
+    }
     e.value = pb::retain(value);
     return e;
 }

@@ -15,6 +15,15 @@
 // once, and one holder may change its own PSeq while others read theirs.
 // Node reference counts are atomic for that reason.
 //
+// Small sequences: a sequence of up to kFanout elements is a single leaf,
+// the root, allocated with room for about as many elements as it holds
+// (one allocation of a 16-byte header plus the elements): up to eight
+// elements it grows one slot at a time, then by half when full, up to
+// kFanout; the next insert splits it and the sequence becomes a tree. A
+// tree that shrinks back to one leaf hands the root to that leaf; a small
+// root leaf keeps at most one free slot, a larger one at least half its
+// slots in use. Leaves below the root always have room for kFanout elements.
+//
 // E is the element type. It must be default-constructible (an empty
 // element that holds nothing), copyable (a copy takes its own references,
 // e.g. through pb::Ref) and movable; its destructor drops what it holds.
@@ -27,8 +36,15 @@
 // after). The tree does not know the order; inserting at the position that
 // lowerBound gives keeps it.
 //
-// Invariants: the root is NULL for an empty sequence; every other node is
-// non-empty; an inner node other than the root has at least kFanout/2
+// Hints: an element type may offer `uint64_t hint() const`, a summary of
+// its key that orders as the keys do wherever two hints are both non-zero
+// and differ (0: no hint). Inner nodes keep the hint of each child's first
+// element beside it, and lowerBound( cmp, found, hint ) with the sought
+// key's hint decides most steps from the hints alone, without reaching the
+// elements (and what they point to) in memory.
+//
+// Invariants: the root is NULL for an empty sequence (or an empty leaf
+// that reserve made for appends to come); every other node is non-empty; an inner node other than the root has at least kFanout/2
 // children; leaves are at least half full except leaves made by appending
 // at the end of the sequence (they fill up before they split again).
 #pragma once
@@ -52,23 +68,35 @@ public:
 
 private:
     struct Node {
-        explicit Node(bool isLeaf) : leaf(isLeaf) {}
+        Node(bool isLeaf, int cap) : capacity(uint8_t(cap)), leaf(isLeaf) {}
         std::atomic<int32_t> refs{1};  // holders: trees and parent nodes
-        int32_t count = 0;             // elements (leaf) or children (inner) in use
+        int16_t count = 0;             // elements (leaf) or children (inner) in use
+        uint8_t capacity;              // slots allocated: kFanout, or fewer in a root leaf; set once
         bool leaf;                     // set once at creation
         PB_INT size = 0;               // elements in the subtree
     };
+    static_assert(sizeof(Node) == 16, "a node header is 16 bytes");
+    static_assert(kFanout <= 255, "capacities fit a byte");
     // One child of an inner node: the child, its element count and its first element.
     struct Slot {
         Node* child = nullptr;
         PB_INT size = 0;
         const E* first = nullptr;
+        uint64_t hint = 0;  // the hint of *first
     };
-    // A leaf (T = E) or an inner node (T = Slot); slots count..kFanout-1 are empty.
+    // A leaf (T = E) or an inner node (T = Slot): the header, followed in
+    // the same allocation by capacity slots; slots count..capacity-1 are empty.
     template <class T>
     struct Body : Node {
-        explicit Body(bool isLeaf) : Node(isLeaf) {}
-        T at[kFanout];
+        Body(bool isLeaf, int cap) : Node(isLeaf, cap) {
+            for (int i = 0; i < cap; ++i) new (&at()[i]) T();
+        }
+        ~Body() {
+            for (int i = 0; i < this->capacity; ++i) at()[i].~T();
+        }
+        T* at() { return reinterpret_cast<T*>(this + 1); }
+        const T* at() const { return reinterpret_cast<const T*>(this + 1); }
+        static size_t bytes(int cap) { return sizeof(Body) + size_t(cap) * sizeof(T); }
     };
     using Leaf = Body<E>;
     using Inner = Body<Slot>;
@@ -90,7 +118,7 @@ public:
     }
 
     PB_INT size() const { return root_ ? root_->size : 0; }
-    bool empty() const { return !root_; }
+    bool empty() const { return size() == 0; }
     // True when both sequences are the same tree (and so hold equal elements).
     bool sharesRootWith(const PSeq& other) const { return root_ == other.root_; }
 
@@ -104,16 +132,21 @@ public:
         while (!n->leaf) {
             const Inner* in = asInner(n);
             int c = childFor(in, pos, false);
-            n = in->at[c].child;
+            n = in->at()[c].child;
         }
-        return asLeaf(n)->at[pos];
+        return asLeaf(n)->at()[pos];
     }
 
     // The first position whose element does not order before the key that
     // cmp compares with (size() when there is none). *found (when not NULL)
     // receives that element, or NULL at the end. O(log n) comparisons.
     template <class F>
-    PB_INT lowerBound(F&& cmp, const E** found = nullptr) const {
+    PB_INT lowerBound(F&& cmp, const E** found = nullptr, uint64_t hint = 0) const {
+        // Whether an element (with hint h) orders before the key.
+        auto before = [&](const E& e, uint64_t h) {
+            if (hint && h && h != hint) return h < hint;
+            return cmp(e) < 0;
+        };
         const E* next = nullptr;  // first element after the current subtree
         PB_INT base = 0;
         const Node* n = root_;
@@ -126,45 +159,53 @@ public:
             int lo = 0, hi = in->count;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (cmp(*in->at[mid].first) < 0) lo = mid + 1;
+                const Slot& slot = in->at()[mid];
+                if (before(*slot.first, slot.hint)) lo = mid + 1;
                 else hi = mid;
             }
             if (lo == 0) {  // the whole subtree is at or after the key
-                if (found) *found = in->at[0].first;
+                if (found) *found = in->at()[0].first;
                 return base;
             }
             int c = lo - 1;
-            for (int k = 0; k < c; ++k) base += in->at[k].size;
-            if (c + 1 < in->count) next = in->at[c + 1].first;
-            n = in->at[c].child;
+            for (int k = 0; k < c; ++k) base += in->at()[k].size;
+            if (c + 1 < in->count) next = in->at()[c + 1].first;
+            n = in->at()[c].child;
         }
         const Leaf* leaf = asLeaf(n);
         int lo = 0, hi = leaf->count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (cmp(leaf->at[mid]) < 0) lo = mid + 1;
+            if (before(leaf->at()[mid], hintOf(leaf->at()[mid]))) lo = mid + 1;
             else hi = mid;
         }
-        if (found) *found = lo < leaf->count ? &leaf->at[lo] : next;
+        if (found) *found = lo < leaf->count ? &leaf->at()[lo] : next;
         return base + lo;
+    }
+
+    // Room for n elements in a sequence that is empty (or a single leaf),
+    // so that n appends allocate once. Beyond kFanout this does nothing.
+    void reserve(PB_INT n) {
+        if (n > kFanout) return;
+        if (!root_) {
+            if (n > 0) root_ = newBody<E>(true, int(n));
+        } else if (root_->leaf && root_->capacity < n) {
+            resizeLeaf(root_, int(n));
+        }
     }
 
     // Inserts value before position pos (0 <= pos <= size(), checked by the caller).
     void insert(PB_INT pos, E value) {
-        if (!root_) {
-            Leaf* leaf = newBody<E>(true);
-            leaf->at[0] = std::move(value);
-            leaf->count = 1;
-            leaf->size = 1;
-            root_ = leaf;
-            return;
-        }
+        if (!root_) root_ = newBody<E>(true, 1);
         bool atEnd = pos == root_->size;
+        // A full small root grows (once, straight into a private copy when shared).
+        if (root_->leaf && root_->count == root_->capacity && root_->capacity < kFanout)
+            resizeLeaf(root_, grownCapacity(root_->count));
         own(root_);
         if (Node* right = insertInto(root_, pos, std::move(value), atEnd)) {
             Inner* top = newBody<Slot>(false);
-            top->at[0] = slotOf(root_);
-            top->at[1] = slotOf(right);
+            top->at()[0] = slotOf(root_);
+            top->at()[1] = slotOf(right);
             top->count = 2;
             top->size = root_->size + right->size;
             root_ = top;
@@ -183,14 +224,29 @@ public:
     void erase(PB_INT pos) {
         own(root_);
         eraseFrom(root_, pos);
-        // A root left with one child hands over to it; an empty leaf root goes.
+        // A root left with one child hands over to it; an empty leaf root goes;
+        // a small root leaf keeps at most one free slot, a larger one at
+        // least half its slots in use.
         while (!root_->leaf && root_->count == 1) {
-            Node* child = asInner(root_)->at[0].child;
+            Node* child = asInner(root_)->at()[0].child;
             retainNode(child);
             releaseNode(root_);
             root_ = child;
         }
         if (root_->count == 0) clear();
+        else if (root_->leaf && root_->capacity > grownCapacity(root_->count) &&
+                 (root_->capacity <= 8 || root_->count * 2 < root_->capacity))
+            resizeLeaf(root_, grownCapacity(root_->count));
+    }
+
+    // The capacity of the root leaf (0 when empty); tells the small form
+    // from the tree, for tests.
+    int rootLeafCapacity() const { return root_ && root_->leaf ? root_->capacity : 0; }
+    // The height of the tree: 0 empty, 1 a single leaf, more for a tree.
+    int height() const {
+        int h = 0;
+        for (const Node* n = root_; n; n = n->leaf ? nullptr : asInner(n)->at()[0].child) ++h;
+        return h;
     }
 
     // Calls fn( element ) for every element in order.
@@ -203,15 +259,15 @@ public:
     class Cursor {
     public:
         explicit Cursor(const PSeq& seq) {
-            if (seq.root_) descend(seq.root_);
+            if (seq.size() > 0) descend(seq.root_);
         }
         bool done() const { return depth_ == 0; }
-        const E& operator*() const { return asLeaf(path_[depth_ - 1])->at[index_[depth_ - 1]]; }
+        const E& operator*() const { return asLeaf(path_[depth_ - 1])->at()[index_[depth_ - 1]]; }
         void next() {
             while (depth_ > 0) {
                 int d = depth_ - 1;
                 if (++index_[d] < path_[d]->count) {
-                    if (!path_[d]->leaf) descend(asInner(path_[d])->at[index_[d]].child);
+                    if (!path_[d]->leaf) descend(asInner(path_[d])->at()[index_[d]].child);
                     return;
                 }
                 --depth_;
@@ -227,7 +283,7 @@ public:
                 index_[depth_] = 0;
                 ++depth_;
                 if (n->leaf) return;
-                n = asInner(n)->at[0].child;
+                n = asInner(n)->at()[0].child;
             }
         }
         const Node* path_[kMaxDepth];
@@ -245,9 +301,9 @@ private:
     static PB_INT weight(const E&) { return 1; }
     static PB_INT weight(const Slot& s) { return s.size; }
 
-    // Freed node memory is kept for reuse by the same thread (a few dozen
-    // nodes of each kind), which spares the allocator and fresh pages when
-    // many small containers come and go, as when a document is decoded.
+    // Freed full-size node memory is kept for reuse by the same thread (a
+    // few dozen nodes of each kind), which spares the allocator and fresh
+    // pages when large containers are changed and dropped again.
     template <class T>
     struct NodeCache {
         static constexpr int kKeep = 64;
@@ -264,18 +320,48 @@ private:
     }
 
     template <class T>
-    static Body<T>* newBody(bool isLeaf) {
-        NodeCache<T>& cache = nodeCache<T>();
-        void* mem = cache.count > 0 ? cache.memory[--cache.count] : pb___MemAlloc(sizeof(Body<T>));
-        return new (mem) Body<T>(isLeaf);
+    static Body<T>* newBody(bool isLeaf, int cap = kFanout) {
+        void* mem = nullptr;
+        if (cap == kFanout) {
+            NodeCache<T>& cache = nodeCache<T>();
+            if (cache.count > 0) mem = cache.memory[--cache.count];
+        }
+        if (!mem) mem = pb___MemAlloc(Body<T>::bytes(cap));
+        return new (mem) Body<T>(isLeaf, cap);
     }
 
     template <class T>
     static void freeBody(Body<T>* body) {
+        bool full = body->capacity == kFanout;
         body->~Body<T>();
         NodeCache<T>& cache = nodeCache<T>();
-        if (cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
+        if (full && cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
         else pb___MemFree(body);
+    }
+
+    // The capacity a small leaf of count elements grows to: by one up to
+    // eight (the common container has a handful of entries and pays for no
+    // empty slot), then by half, at most kFanout.
+    static int grownCapacity(int count) {
+        int cap = count < 8 ? count + 1 : count + count / 2;
+        return cap < kFanout ? cap : kFanout;
+    }
+
+    // Gives the leaf in slot room for cap elements (cap >= its count): a
+    // solely held leaf has its elements moved, a shared one copied.
+    static void resizeLeaf(Node*& slot, int cap) {
+        Leaf* old = asLeaf(slot);
+        if (old->capacity == cap) return;
+        Leaf* fresh = newBody<E>(true, cap);
+        bool sole = old->refs.load(std::memory_order_acquire) == 1;
+        for (int i = 0; i < old->count; ++i) {
+            if (sole) fresh->at()[i] = std::move(old->at()[i]);
+            else fresh->at()[i] = old->at()[i];
+        }
+        fresh->count = old->count;
+        fresh->size = old->size;
+        releaseNode(old);
+        slot = fresh;
     }
 
     static void retainNode(Node* n) { n->refs.fetch_add(1, std::memory_order_relaxed); }
@@ -287,21 +373,29 @@ private:
             freeBody(asLeaf(n));
         } else {
             Inner* in = asInner(n);
-            for (int i = 0; i < in->count; ++i) releaseNode(in->at[i].child);
+            for (int i = 0; i < in->count; ++i) releaseNode(in->at()[i].child);
             freeBody(in);
         }
     }
 
     static const E* firstOf(const Node* n) {
-        return n->leaf ? &asLeaf(n)->at[0] : asInner(n)->at[0].first;
+        return n->leaf ? &asLeaf(n)->at()[0] : asInner(n)->at()[0].first;
     }
-    static Slot slotOf(Node* n) { return Slot{n, n->size, firstOf(n)}; }
+    static Slot slotOf(Node* n) {
+        const E* first = firstOf(n);
+        return Slot{n, n->size, first, hintOf(*first)};
+    }
+
+    static uint64_t hintOf(const E& e) {
+        if constexpr (requires { e.hint(); }) return e.hint();
+        else return 0;
+    }
 
     // Refreshes the cached size of a node after its slots changed.
     template <class T>
     static void recount(Body<T>* b) {
         PB_INT total = 0;
-        for (int i = 0; i < b->count; ++i) total += weight(b->at[i]);
+        for (int i = 0; i < b->count; ++i) total += weight(b->at()[i]);
         b->size = total;
     }
 
@@ -309,10 +403,10 @@ private:
     // copied children gain one holder.
     template <class T>
     static Body<T>* cloneBody(const Body<T>* b) {
-        Body<T>* c = newBody<T>(b->leaf);
-        for (int i = 0; i < b->count; ++i) c->at[i] = b->at[i];
+        Body<T>* c = newBody<T>(b->leaf, b->capacity);
+        for (int i = 0; i < b->count; ++i) c->at()[i] = b->at()[i];
         if constexpr (std::is_same_v<T, Slot>) {
-            for (int i = 0; i < b->count; ++i) retainNode(c->at[i].child);
+            for (int i = 0; i < b->count; ++i) retainNode(c->at()[i].child);
         }
         c->count = b->count;
         c->size = b->size;
@@ -335,7 +429,7 @@ private:
     static int childFor(const Inner* in, PB_INT& pos, bool forInsert) {
         int c = 0;
         for (; c < in->count - 1; ++c) {
-            PB_INT s = in->at[c].size;
+            PB_INT s = in->at()[c].size;
             if (pos < s || (forInsert && pos == s)) break;
             pos -= s;
         }
@@ -345,29 +439,29 @@ private:
     // Slot-array moves shared by leaves and inner nodes.
     template <class T>
     static void putAt(Body<T>* b, int at, T&& v) {
-        for (int i = b->count; i > at; --i) b->at[i] = std::move(b->at[i - 1]);
-        b->at[at] = std::move(v);
+        for (int i = b->count; i > at; --i) b->at()[i] = std::move(b->at()[i - 1]);
+        b->at()[at] = std::move(v);
         ++b->count;
     }
     template <class T>
     static void takeAt(Body<T>* b, int at) {
-        for (int i = at; i + 1 < b->count; ++i) b->at[i] = std::move(b->at[i + 1]);
-        b->at[--b->count] = T{};
+        for (int i = at; i + 1 < b->count; ++i) b->at()[i] = std::move(b->at()[i + 1]);
+        b->at()[--b->count] = T{};
     }
     // Moves the last n slots of a to the front of b.
     template <class T>
     static void shiftRight(Body<T>* a, Body<T>* b, int n) {
-        for (int i = b->count - 1; i >= 0; --i) b->at[i + n] = std::move(b->at[i]);
-        for (int i = 0; i < n; ++i) b->at[i] = std::move(a->at[a->count - n + i]);
+        for (int i = b->count - 1; i >= 0; --i) b->at()[i + n] = std::move(b->at()[i]);
+        for (int i = 0; i < n; ++i) b->at()[i] = std::move(a->at()[a->count - n + i]);
         a->count -= n;
         b->count += n;
     }
     // Moves the first n slots of b to the end of a.
     template <class T>
     static void shiftLeft(Body<T>* a, Body<T>* b, int n) {
-        for (int i = 0; i < n; ++i) a->at[a->count + i] = std::move(b->at[i]);
-        for (int i = n; i < b->count; ++i) b->at[i - n] = std::move(b->at[i]);
-        for (int i = b->count - n; i < b->count; ++i) b->at[i] = T{};
+        for (int i = 0; i < n; ++i) a->at()[a->count + i] = std::move(b->at()[i]);
+        for (int i = n; i < b->count; ++i) b->at()[i - n] = std::move(b->at()[i]);
+        for (int i = b->count - n; i < b->count; ++i) b->at()[i] = T{};
         a->count += n;
         b->count -= n;
     }
@@ -378,7 +472,7 @@ private:
     // falls in and *into tells which one that is.
     template <class T>
     static Body<T>* split(Body<T>* b, int& at, bool atEnd, Body<T>** into) {
-        Body<T>* right = newBody<T>(b->leaf);
+        Body<T>* right = newBody<T>(b->leaf, kFanout);
         int keep = (atEnd && b->leaf && at == b->count) ? b->count : b->count / 2;
         shiftRight(b, right, b->count - keep);
         recount(b);
@@ -405,9 +499,9 @@ private:
         }
         Inner* in = asInner(n);
         int c = childFor(in, pos, true);
-        Node* child = own(in->at[c].child);
+        Node* child = own(in->at()[c].child);
         Node* extra = insertInto(child, pos, std::move(value), atEnd);
-        in->at[c] = slotOf(child);
+        in->at()[c] = slotOf(child);
         Inner* right = nullptr;
         if (extra) {
             int at = c + 1;
@@ -422,15 +516,14 @@ private:
 
     static void replaceIn(Node* n, PB_INT pos, E&& value) {
         if (n->leaf) {
-            asLeaf(n)->at[pos] = std::move(value);
+            asLeaf(n)->at()[pos] = std::move(value);
             return;
         }
         Inner* in = asInner(n);
         int c = childFor(in, pos, false);
-        Node* child = own(in->at[c].child);
+        Node* child = own(in->at()[c].child);
         replaceIn(child, pos, std::move(value));
-        in->at[c].first = firstOf(child);  // the child may be a new copy
-        in->at[c].child = child;
+        in->at()[c] = slotOf(child);  // the child may be a new copy, its first element new
     }
 
     static void eraseFrom(Node* n, PB_INT pos) {
@@ -441,9 +534,9 @@ private:
         }
         Inner* in = asInner(n);
         int c = childFor(in, pos, false);
-        Node* child = own(in->at[c].child);
+        Node* child = own(in->at()[c].child);
         eraseFrom(child, pos);
-        in->at[c] = slotOf(child);
+        in->at()[c] = slotOf(child);
         if (child->count < kMin && in->count > 1) rebalance(in, c);
         recount(in);
     }
@@ -452,16 +545,16 @@ private:
     // merge when they fit in one node, else they share their slots evenly.
     static void rebalance(Inner* in, int c) {
         int l = c > 0 ? c - 1 : c;
-        Node* a = own(in->at[l].child);
-        Node* b = own(in->at[l + 1].child);
+        Node* a = own(in->at()[l].child);
+        Node* b = own(in->at()[l + 1].child);
         if (a->leaf) balancePair(asLeaf(a), asLeaf(b));
         else balancePair(asInner(a), asInner(b));
-        in->at[l] = slotOf(a);
+        in->at()[l] = slotOf(a);
         if (b->count == 0) {
             releaseNode(b);
             takeAt(in, l + 1);
         } else {
-            in->at[l + 1] = slotOf(b);
+            in->at()[l + 1] = slotOf(b);
         }
     }
 
@@ -483,11 +576,11 @@ private:
     static void forEachIn(const Node* n, F& fn) {
         if (n->leaf) {
             const Leaf* leaf = asLeaf(n);
-            for (int i = 0; i < leaf->count; ++i) fn(leaf->at[i]);
+            for (int i = 0; i < leaf->count; ++i) fn(leaf->at()[i]);
             return;
         }
         const Inner* in = asInner(n);
-        for (int i = 0; i < in->count; ++i) forEachIn(in->at[i].child, fn);
+        for (int i = 0; i < in->count; ++i) forEachIn(in->at()[i].child, fn);
     }
 
     Node* root_ = nullptr;  // NULL when empty; one reference held by this tree

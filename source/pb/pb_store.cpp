@@ -13,19 +13,86 @@
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_store.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 #include "pb/pb_utf8.hpp"
 
 namespace {
 
 constexpr PB_INT kAddressMaxLength = 1024;
 
-// One entry; a default entry holds nothing.
-struct Entry {
-    pb::Ref<PB_STRING> key;          // map stores: the address; array stores: NULL (the position is)
-    PB_INT type = PB_STORE_TYPE_NONE;
-    PB_INT number = 0;               // the value of an int or bool entry (bool as 0 or 1)
-    pb::Ref<PB_OBJ> object;          // the value of a string or store entry
+// One entry (32 bytes); a default entry holds nothing. The value is a
+// number (int entries, bool entries as 0 or 1) or a held object (string and
+// store entries), as the type tells. The key's hint lets lookups pass most
+// entries without reading their key.
+class Entry {
+public:
+    pb::Ref<PB_STRING> key;  // map stores: the address; array stores: NULL (the position is)
+    int32_t type = PB_STORE_TYPE_NONE;
+
+    Entry() = default;
+    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int32_t(t)) {
+        if (holdsObject()) value_.object = object.leak();
+        else value_.number = number;
+    }
+    Entry(const Entry& other)
+        : key(other.key), type(other.type), hintLow_(other.hintLow_), hint_(other.hint_), value_(other.value_) {
+        if (holdsObject() && value_.object) pbObjRetain(value_.object);
+    }
+    Entry(Entry&& other) noexcept
+        : key(std::move(other.key)),
+          type(std::exchange(other.type, PB_STORE_TYPE_NONE)),
+          hintLow_(other.hintLow_),
+          hint_(other.hint_),
+          value_(other.value_) {}
+    Entry& operator=(const Entry& other) {
+        Entry copy(other);
+        swap(copy);
+        return *this;
+    }
+    Entry& operator=(Entry&& other) noexcept {
+        Entry moved(std::move(other));
+        swap(moved);
+        return *this;
+    }
+    ~Entry() {
+        if (holdsObject() && value_.object) pbObjRelease(value_.object);
+    }
+
+    void setKey(pb::Ref<PB_STRING> k) {
+        pb::StringHints h = k ? pb::stringHints(pb::stringChars(k.get()), pb::stringLength(k.get())) : pb::StringHints{};
+        hint_ = h.high;
+        hintLow_ = h.low;
+        key = std::move(k);
+    }
+    // Takes the key of another entry, with its summary.
+    void setKeyOf(const Entry& other) {
+        key = other.key;
+        hint_ = other.hint_;
+        hintLow_ = other.hintLow_;
+    }
+    uint64_t hint() const { return hint_; }
+    uint32_t hintLow() const { return hintLow_; }
+
+    PB_INT number() const { return holdsObject() ? 0 : value_.number; }
+    PB_OBJ* object() const { return holdsObject() ? value_.object : nullptr; }
+
+private:
+    bool holdsObject() const { return type == PB_STORE_TYPE_STRING || type == PB_STORE_TYPE_STORE; }
+    void swap(Entry& other) noexcept {
+        std::swap(key, other.key);
+        std::swap(type, other.type);
+        std::swap(hint_, other.hint_);
+        std::swap(hintLow_, other.hintLow_);
+        std::swap(value_, other.value_);
+    }
+    uint32_t hintLow_ = 0;  // the key's summary (pb::stringHints), bytes 8-11
+    uint64_t hint_ = 0;     // and bytes 0-7
+    union Value {
+        PB_INT number;
+        PB_OBJ* object;
+    } value_{0};
 };
+static_assert(sizeof(Entry) == 32, "a store entry is four words");
 
 using Entries = pb::PSeq<Entry>;
 
@@ -55,7 +122,9 @@ namespace {
 // thus allocate nothing.
 class Address {
 public:
-    explicit Address(PB_STRING* s) : chars_(pbStringBacking(s)), length_(pbStringLength(s)), string_(s) {}
+    explicit Address(PB_STRING* s)
+        : chars_(pb::stringChars(s)), length_(pb::stringLength(s)), hints_(pb::stringHints(chars_, length_)),
+          string_(s) {}
     Address(const char* text, PB_INT length) {
         if (!text) length = 0;
         else if (length < 0) length = PB_INT(std::strlen(text));
@@ -63,6 +132,7 @@ public:
         if (length > kInline) out = heap_ = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(length) * sizeof(PB_CHAR)));
         length_ = text ? pb::utf8Decode(reinterpret_cast<const unsigned char*>(text), length, out) : 0;
         chars_ = out;
+        hints_ = pb::stringHints(chars_, length_);
     }
     ~Address() { pb___MemFree(heap_); }
     Address(const Address&) = delete;
@@ -70,6 +140,24 @@ public:
 
     const PB_CHAR* chars() const { return chars_; }
     PB_INT length() const { return length_; }
+    // Compares an entry's key with the address, by the summaries where they tell.
+    PB_INT compare(const Entry& e) const {
+        if (hints_.high && e.hint()) {
+            if (hints_.high != e.hint()) return e.hint() < hints_.high ? -1 : 1;
+            if (hints_.low != e.hintLow()) return e.hintLow() < hints_.low ? -1 : 1;
+        }
+        return pb::compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars_, length_);
+    }
+
+    // The position of the entry at the address in a map store's entries (or
+    // -1), and in *at where it would go.
+    PB_INT find(const Entries& entries, PB_INT* at = nullptr, const Entry** hit = nullptr) const {
+        const Entry* e = nullptr;
+        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_.high);
+        if (at) *at = pos;
+        if (hit) *hit = e;
+        return e && compare(*e) == 0 ? pos : -1;
+    }
 
     // The address as a string: the one it came from, or a new one.
     pb::Ref<PB_STRING> toString() const {
@@ -95,6 +183,7 @@ private:
     static constexpr PB_INT kInline = 64;
     const PB_CHAR* chars_ = nullptr;
     PB_INT length_ = 0;
+    pb::StringHints hints_;
     PB_STRING* string_ = nullptr;  // borrowed, or NULL
     PB_CHAR* heap_ = nullptr;      // owned, or NULL
     PB_CHAR inline_[kInline];
@@ -109,17 +198,6 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
     return true;
 }
 
-PB_INT compareChars(const PB_CHAR* a, PB_INT na, const PB_CHAR* b, PB_INT nb) {
-    PB_INT n = na < nb ? na : nb;
-    for (PB_INT i = 0; i < n; ++i) {
-        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    }
-    return na < nb ? -1 : (na > nb ? 1 : 0);
-}
-
-PB_INT compareKey(const Entry& e, const PB_CHAR* chars, PB_INT length) {
-    return compareChars(pbStringBacking(e.key.get()), pbStringLength(e.key.get()), chars, length);
-}
 
 PB_STORE* create(PB_BOOL isArray) {
     auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(sizeof(PB_STORE), &pb___sort_PB_STORE));
@@ -136,8 +214,8 @@ void storeFree(PB_OBJ* obj) {
 PB_INT compareValues(const Entry& x, const Entry& y) {
     if (x.type != y.type) return x.type < y.type ? -1 : 1;
     if (x.type == PB_STORE_TYPE_INT || x.type == PB_STORE_TYPE_BOOL)
-        return x.number < y.number ? -1 : (x.number > y.number ? 1 : 0);
-    return pbObjCompare(x.object.obj(), y.object.obj());
+        return x.number() < y.number() ? -1 : (x.number() > y.number() ? 1 : 0);
+    return pbObjCompare(x.object(), y.object());
 }
 
 // Maps before arrays; then entry by entry (key, type, value); then the
@@ -152,7 +230,7 @@ PB_INT storeCompare(PB_OBJ* a, PB_OBJ* b) {
         const Entry& x = *ca;
         const Entry& y = *cb;
         if (!sa->isArray) {
-            if (PB_INT c = compareKey(x, pbStringBacking(y.key.get()), pbStringLength(y.key.get()))) return c;
+            if (PB_INT c = pb::compareStrings(x.key.get(), y.key.get())) return c;
         }
         if (PB_INT c = compareValues(x, y)) return c;
     }
@@ -165,10 +243,7 @@ PB_INT find(PB_STORE* store, const Address& address) {
         PB_INT index = address.index();
         return index >= 0 && index < store->entries.size() ? index : -1;
     }
-    const Entry* hit = nullptr;
-    PB_INT pos = store->entries.lowerBound(
-        [&](const Entry& e) { return compareKey(e, address.chars(), address.length()); }, &hit);
-    return hit && compareKey(*hit, address.chars(), address.length()) == 0 ? pos : -1;
+    return address.find(store->entries);
 }
 
 // The entry at address, or NULL.
@@ -188,11 +263,7 @@ const Entry& entryAt(PB_STORE* store, PB_INT index) {
 // object value before the setter's copy-on-write step, so that a store set
 // into itself is copied (no reference cycle).
 Entry valueEntry(PB_INT type, PB_INT number, PB_OBJ* object) {
-    Entry e;
-    e.type = type;
-    e.number = number;
-    e.object = pb::retain(object);
-    return e;
+    return Entry(type, number, pb::retain(object));
 }
 
 Entry stringEntry(PB_STRING* value) {
@@ -213,14 +284,14 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
     PB_ASSERT(!pbStoreIsArray(*store));
     Entries& entries = (*store)->entries;
     const Entry* hit = nullptr;
-    PB_INT pos = entries.lowerBound(
-        [&](const Entry& e) { return compareKey(e, address.chars(), address.length()); }, &hit);
-    if (hit && compareKey(*hit, address.chars(), address.length()) == 0) {
-        entry.key = hit->key;
+    PB_INT at = 0;
+    PB_INT pos = address.find(entries, &at, &hit);
+    if (pos >= 0) {
+        entry.setKeyOf(*hit);
         entries.replace(pos, std::move(entry));
     } else {
-        entry.key = address.toString();
-        entries.insert(pos, std::move(entry));
+        entry.setKey(address.toString());
+        entries.insert(at, std::move(entry));
     }
 }
 
@@ -244,7 +315,7 @@ void append(PB_STORE** store, Entry entry) {
 void setAt(PB_STORE** store, PB_INT index, Entry entry) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(index >= 0 && index < (*store)->entries.size());
-    entry.key = (*store)->entries.at(index).key;
+    entry.setKeyOf((*store)->entries.at(index));
     (*store)->entries.replace(index, std::move(entry));
 }
 
@@ -259,22 +330,22 @@ void del(PB_STORE** store, const Address& address) {
 }
 
 PB_STRING* stringOf(const Entry* e) {
-    return e && e->type == PB_STORE_TYPE_STRING ? pbStringFrom(pbObjRetain(e->object.obj())) : nullptr;
+    return e && e->type == PB_STORE_TYPE_STRING ? pbStringFrom(pbObjRetain(e->object())) : nullptr;
 }
 
 PB_STORE* storeOf(const Entry* e) {
-    return e && e->type == PB_STORE_TYPE_STORE ? pbStoreFrom(pbObjRetain(e->object.obj())) : nullptr;
+    return e && e->type == PB_STORE_TYPE_STORE ? pbStoreFrom(pbObjRetain(e->object())) : nullptr;
 }
 
 PB_BOOL intOf(const Entry* e, PB_INT* value) {
     if (!e || e->type != PB_STORE_TYPE_INT) return PB_FALSE;
-    if (value) *value = e->number;
+    if (value) *value = e->number();
     return PB_TRUE;
 }
 
 PB_BOOL boolOf(const Entry* e, PB_BOOL* value) {
     if (!e || e->type != PB_STORE_TYPE_BOOL) return PB_FALSE;
-    if (value) *value = PB_BOOL(e->number);
+    if (value) *value = PB_BOOL(e->number());
     return PB_TRUE;
 }
 
@@ -296,18 +367,17 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     PB_INT index = 0;
     for (Entries::Cursor c(store->entries); !c.done(); c.next(), ++index) {
         const Entry& e = *c;
-        StoreEntryView view{index, e.key.get(), e.type, e.number, nullptr, nullptr};
+        StoreEntryView view{index, e.key.get(), e.type, e.number(), nullptr, nullptr};
         // The entry's type tells the object's sort; no check needed.
-        if (e.type == PB_STORE_TYPE_STRING) view.string = reinterpret_cast<PB_STRING*>(e.object.obj());
-        if (e.type == PB_STORE_TYPE_STORE) view.store = reinterpret_cast<PB_STORE*>(e.object.obj());
+        if (e.type == PB_STORE_TYPE_STRING) view.string = reinterpret_cast<PB_STRING*>(e.object());
+        if (e.type == PB_STORE_TYPE_STORE) view.store = reinterpret_cast<PB_STORE*>(e.object());
         fn(view, context);
     }
 }
 
 PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries) {
     auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
-        return compareChars(pbStringBacking(a.key.get()), pbStringLength(a.key.get()), pbStringBacking(b.key.get()),
-                            pbStringLength(b.key.get())) < 0;
+        return pb::compareStrings(a.key.get(), b.key.get()) < 0;
     };
     if (!array) {
         for (const auto& e : entries)
@@ -319,12 +389,10 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
             if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
     }
     PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
+    store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
     for (auto& e : entries) {
-        Entry entry;
-        if (!array) entry.key = std::move(e.key);
-        entry.type = e.type;
-        entry.number = e.number;
-        entry.object = std::move(e.object);
+        Entry entry(e.type, e.number, std::move(e.object));
+        if (!array) entry.setKey(std::move(e.key));
         store->entries.append(std::move(entry));
     }
     return store;

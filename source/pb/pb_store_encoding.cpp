@@ -6,11 +6,13 @@
 #include <simdjson.h>
 
 #include <charconv>
+#include <deque>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "pb/pb_buffer.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.hpp"
@@ -24,18 +26,66 @@ constexpr std::string_view kStoreKey = "store";
 
 // ---------------------------------------------------------------- emitter
 
-std::string& scratch();
+// The encoded bytes, in one growing allocation. A small result is copied
+// into its buffer and the allocation kept for the thread's next encode; a
+// large one becomes the buffer itself, without a copy. (Growing a large
+// allocation moves its pages rather than copying them.)
+class Output {
+public:
+    static constexpr size_t kAdoptAbove = size_t(1) << 20;
+
+    Output() = default;
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    ~Output() { pb___MemFree(data_); }
+
+    void clear() { size_ = 0; }
+    void push_back(char c) {
+        if (size_ == capacity_) grow(1);
+        data_[size_++] = c;
+    }
+    void append(const char* p, size_t n) {
+        if (capacity_ - size_ < n) grow(n);
+        std::memcpy(data_ + size_, p, n);
+        size_ += n;
+    }
+    void append(std::string_view s) { append(s.data(), s.size()); }
+    void append(size_t n, char c) {
+        if (capacity_ - size_ < n) grow(n);
+        std::memset(data_ + size_, c, n);
+        size_ += n;
+    }
+
+    PB_BUFFER* takeBuffer() {
+        if (size_ <= kAdoptAbove) return pbBufferCreateFromBytes(data_, PB_INT(size_));
+        PB_BUFFER* b = pb::bufferCreateAdopting(data_, PB_INT(size_), PB_INT(capacity_));
+        expect_ = size_;
+        data_ = nullptr;
+        size_ = capacity_ = 0;
+        return b;
+    }
+
+private:
+    void grow(size_t n) {
+        // After a large result the next one starts with room for about as much.
+        size_t cap = capacity_ ? capacity_ * 2 : expect_ + expect_ / 8 + 4096;
+        while (cap - size_ < n) cap *= 2;
+        data_ = static_cast<char*>(pb___MemRealloc(data_, cap));
+        capacity_ = cap;
+    }
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t expect_ = 0;  // the size of the last result handed over, or 0
+};
+
+Output& scratch();
 
 class Emitter {
 public:
-    // The output is built in a buffer that the thread keeps, so that the
-    // next encode starts with room enough (a large one is given back).
     explicit Emitter() : out(scratch()) { out.clear(); }
-    ~Emitter() {
-        if (out.capacity() > (size_t(16) << 20)) std::string().swap(out);
-    }
 
-    std::string& out;
+    Output& out;
 
     // Writes a string with the escapes that RFC 8259 requires; code points
     // that UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
@@ -61,7 +111,7 @@ public:
     void integer(PB_INT v) {
         char buf[24];
         auto r = std::to_chars(buf, buf + sizeof buf, v);
-        out.append(buf, r.ptr);
+        out.append(buf, size_t(r.ptr - buf));
     }
 
     void newline(int depth) {
@@ -123,9 +173,9 @@ private:
     }
 };
 
-std::string& scratch() {
-    thread_local std::string buffer;
-    return buffer;
+Output& scratch() {
+    thread_local Output output;
+    return output;
 }
 
 // A headerless map store whose first key is the header key must be wrapped,
@@ -150,7 +200,10 @@ public:
     // The store for a JSON object or array, or NULL.
     PB_STORE* store(element e, int depth) {
         if (depth > PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
-        std::vector<pb::StoreBuildEntry> entries;
+        // One list of entries per depth, reused by the stores at that depth.
+        if (levels_.size() <= size_t(depth)) levels_.resize(size_t(depth) + 1);
+        std::vector<pb::StoreBuildEntry>& entries = levels_[size_t(depth)];
+        entries.clear();
         if (e.type() == element_type::ARRAY) {
             simdjson::dom::array items;
             if (e.get_array().get(items) != simdjson::SUCCESS) return nullptr;
@@ -174,6 +227,8 @@ public:
     }
 
 private:
+    std::deque<std::vector<pb::StoreBuildEntry>> levels_;  // a deque: growing keeps the lists in place
+
     // Keys and short values repeat in configurations: a direct-mapped cache
     // of the texts seen last lets one decode share one string per text.
     static constexpr size_t kShared = 32;  // texts up to this many bytes are shared
@@ -200,7 +255,7 @@ private:
         case element_type::STRING: {
             auto s = text(v.get_string().value_unsafe());
             out.type = PB_STORE_TYPE_STRING;
-            out.object = pb::adopt(pbObjRetain(pbStringObj(s.get())));
+            out.object = pb::adopt(pbStringObj(s.leak()));
             return true;
         }
         case element_type::INT64:
@@ -291,12 +346,23 @@ extern "C" PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* 
         e.store(store, 0);
     }
     e.out.push_back('\n');
-    return pbBufferCreateFromBytes(e.out.data(), PB_INT(e.out.size()));
+    return e.out.takeBuffer();
 }
+
+namespace {
+PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header);
+}  // namespace
 
 extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT length, PB_STORE_HEADER** header) {
     PB_ASSERT(bytes || length == 0);
     PB_ASSERT(length >= 0);
+    return decodeBytes(bytes, length, false, header);
+}
+
+namespace {
+
+// Decodes length bytes; padded: SIMDJSON_PADDING readable bytes follow them.
+PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header) {
     if (header) *header = nullptr;
     if (length == 0 || length > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
 
@@ -309,7 +375,7 @@ extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT l
         parser.allocate(kReuseLimit, PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
         return nullptr;
     element root;
-    if (parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), true).get(root) != simdjson::SUCCESS)
+    if (parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) != simdjson::SUCCESS)
         return nullptr;
 
     if (root.type() == element_type::OBJECT) {
@@ -327,9 +393,13 @@ extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT l
     return Builder().store(root, 0);
 }
 
+}  // namespace
+
 extern "C" PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEADER** header) {
     PB_ASSERT(buffer);
-    return pbStoreTryDecodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), header);
+    // A buffer with room enough after its bytes is parsed in place, not copied.
+    bool padded = pb::bufferCapacity(buffer) - pbBufferLength(buffer) >= PB_INT(simdjson::SIMDJSON_PADDING);
+    return decodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), padded, header);
 }
 
 // ------------------------------------------------------- decode errors

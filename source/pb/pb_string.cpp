@@ -10,14 +10,9 @@
 #include "pb/pb_module.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
+#include "pb/pb_string.hpp"
 #include "pb/pb_utf8.hpp"
 
-struct PB_STRING {
-    PB_OBJ obj;
-    PB_INT length;    // code points in use
-    PB_INT capacity;  // code points allocated
-    PB_CHAR* chars;   // owned; NULL when capacity is 0
-};
 
 namespace {
 
@@ -33,7 +28,21 @@ PB_STDFUNCS_DEFINE(pbString, PB_STRING, pb___sort_PB_STRING)
 
 namespace {
 
+// Strings created with room for up to this many code points carry them in
+// the same allocation: one allocation per string, and a key's characters
+// next to its length when a lookup compares them.
+constexpr PB_INT kInlineCapacity = 64;
+
+PB_CHAR* inlineChars(PB_STRING* s) { return reinterpret_cast<PB_CHAR*>(s + 1); }
+
 PB_STRING* create(PB_INT capacity) {
+    if (capacity > 0 && capacity <= kInlineCapacity) {
+        auto* s = reinterpret_cast<PB_STRING*>(pb___ObjCreate(sizeof(PB_STRING) + size_t(capacity) * sizeof(PB_CHAR),
+                                                              &pb___sort_PB_STRING));
+        s->chars = inlineChars(s);
+        s->capacity = capacity;
+        return s;
+    }
     auto* s = reinterpret_cast<PB_STRING*>(pb___ObjCreate(sizeof(PB_STRING), &pb___sort_PB_STRING));
     if (capacity > 0) {
         s->chars = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(capacity) * sizeof(PB_CHAR)));
@@ -46,7 +55,13 @@ void reserve(PB_STRING* s, PB_INT need) {
     if (need <= s->capacity) return;
     PB_INT cap = s->capacity < 8 ? 8 : s->capacity;
     while (cap < need) cap *= 2;
-    s->chars = static_cast<PB_CHAR*>(pb___MemRealloc(s->chars, size_t(cap) * sizeof(PB_CHAR)));
+    if (s->chars == inlineChars(s)) {  // moves to the heap
+        auto* heap = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(cap) * sizeof(PB_CHAR)));
+        std::memcpy(heap, s->chars, size_t(s->length) * sizeof(PB_CHAR));
+        s->chars = heap;
+    } else {
+        s->chars = static_cast<PB_CHAR*>(pb___MemRealloc(s->chars, size_t(cap) * sizeof(PB_CHAR)));
+    }
     s->capacity = cap;
 }
 
@@ -73,19 +88,13 @@ void makePrivate(PB_STRING** str) {
 }
 
 PB_INT stringCompare(PB_OBJ* a, PB_OBJ* b) {
-    auto* sa = reinterpret_cast<PB_STRING*>(a);
-    auto* sb = reinterpret_cast<PB_STRING*>(b);
-    PB_INT n = sa->length < sb->length ? sa->length : sb->length;
-    for (PB_INT i = 0; i < n; ++i) {
-        if (sa->chars[i] != sb->chars[i]) return sa->chars[i] < sb->chars[i] ? -1 : 1;
-    }
-    return sa->length < sb->length ? -1 : (sa->length > sb->length ? 1 : 0);
+    return pb::compareStrings(reinterpret_cast<PB_STRING*>(a), reinterpret_cast<PB_STRING*>(b));
 }
 
 void stringFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_STRING);
     auto* s = reinterpret_cast<PB_STRING*>(obj);
-    pb___MemFree(s->chars);
+    if (s->chars != inlineChars(s)) pb___MemFree(s->chars);
     s->chars = nullptr;
 }
 
@@ -224,7 +233,8 @@ extern "C" PB_EXPORT PB_STRING* pbStringCreateFrom(PB_STRING* source) {
 
 extern "C" PB_EXPORT PB_STRING* pbStringCreateFromCstr(const char* text, PB_INT length) {
     PB_ASSERT(text || length == 0);
-    PB_STRING* s = create(0);
+    if (text && length < 0) length = PB_INT(std::strlen(text));
+    PB_STRING* s = create(text ? length : 0);  // never more code points than bytes
     if (text) appendUtf8(s, text, length);
     return s;
 }

@@ -35,7 +35,8 @@ inline PB_INT utf8Decode(const unsigned char* p, PB_INT n, PB_CHAR* out) {
 }
 
 // Appends the UTF-8 form of n code points to out.
-inline void utf8Encode(const PB_CHAR* chars, PB_INT n, std::string& out) {
+template <class Out>  // std::string or another byte sink with push_back
+inline void utf8Encode(const PB_CHAR* chars, PB_INT n, Out& out) {
     for (PB_INT i = 0; i < n; ++i) {
         PB_CHAR c = chars[i];
         if (c < 0x80) {

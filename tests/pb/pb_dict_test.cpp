@@ -91,6 +91,49 @@ TEST(PbDict, RandomEditsMatchModelAndLeaveSnapshotsIntact) {
     for (const auto& [snap, m] : snapshots) expectMatches(snap.get(), m);
 }
 
+// A dictionary swings between empty and a small tree, so that it moves
+// between its small form and the tree both ways while snapshots share it.
+// String keys share long prefixes and mix UTF-8 lengths, so that many
+// differ only beyond what an entry's key summary holds.
+TEST(PbDict, SwingsBetweenSmallFormAndTreeWithSnapshotsIntact) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::mt19937 rng(12);
+    const char* prefixes[] = {"", "configuration-entry-"};
+    const char* chars[] = {"a", "\xC3\xA4", "\xF0\x9F\x98\x80"};
+    auto d = pb::adopt(pbDictCreate());
+    Model model;
+    std::vector<std::pair<pb::Ref<PB_DICT>, Model>> snapshots;
+    for (int round = 0; round < 6; ++round) {
+        bool growing = round % 2 == 0;
+        while (growing ? model.size() < 50u + 50u * size_t(round) : !model.empty()) {
+            if (rng() % 16 == 0) snapshots.emplace_back(d, model);
+            Key key;
+            key.i = PB_INT(rng() % 64);
+            if (rng() % 4) {
+                std::string text = prefixes[rng() % 2];
+                for (unsigned n = 1 + rng() % 5; n > 0; --n) text += chars[rng() % 3];
+                key.obj = str(text);
+            }
+            if (rng() % 4 != 0 ? growing : !growing) {
+                Obj value = str(std::to_string(model.size()));
+                if (key.obj) pbDictSetObjKey(d.out(), key.obj.obj(), value.get());
+                else pbDictSetIntKey(d.out(), key.i, value.get());
+                model[key] = value;
+            } else if (!model.empty()) {
+                auto victim = std::next(model.begin(), long(rng() % model.size()));
+                if (victim->first.obj) pbDictDelObjKey(d.out(), victim->first.obj.obj());
+                else pbDictDelIntKey(d.out(), victim->first.i);
+                model.erase(victim);
+            }
+            auto it = model.find(key);
+            auto got = pb::adopt(key.obj ? pbDictObjKey(d.get(), key.obj.obj()) : pbDictIntKey(d.get(), key.i));
+            ASSERT_EQ(got.get(), it == model.end() ? nullptr : it->second.get());
+        }
+        expectMatches(d.get(), model);
+    }
+    for (const auto& [snap, m] : snapshots) expectMatches(snap.get(), m);
+}
+
 // Integers ascending, then objects by pbObjCompare: by sort name first
 // (PB_DICT < PB_STRING < PB_VECTOR), strings by code point.
 TEST(PbDict, OrdersIntegerKeysBeforeObjectKeys) {

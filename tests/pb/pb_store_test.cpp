@@ -133,6 +133,43 @@ TEST(PbStore, MapRandomEditsMatchModelAndLeaveSnapshotsIntact) {
     for (const auto& [snap, m] : snapshots) expectMatches(snap.get(), m);
 }
 
+// A store swings between empty and a few levels of tree, so that it moves
+// between its small form and the tree both ways while snapshots share it.
+// Keys share long prefixes and mix one- to four-byte UTF-8 characters, so
+// that they often differ only beyond what an entry's key summary holds.
+TEST(PbStore, MapSwingsBetweenSmallFormAndTreeWithSnapshotsIntact) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::mt19937 rng(8);
+    const char* prefixes[] = {"", "ab", "configuration-entry-"};
+    const char* chars[] = {"a", "z", "\xC3\xA4", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+    Store s = pb::adopt(pbStoreCreate());
+    MapModel model;
+    std::vector<std::pair<Store, MapModel>> snapshots;
+    for (int round = 0; round < 8; ++round) {
+        bool growing = round % 2 == 0;
+        size_t target = growing ? 40u + 40u * size_t(round) : 0u;
+        while (growing ? model.size() < target : !model.empty()) {
+            if (rng() % 16 == 0) snapshots.emplace_back(s, model);
+            std::string key = prefixes[rng() % 3];
+            for (unsigned n = 1 + rng() % 4; n > 0; --n) key += chars[rng() % 5];
+            if (rng() % 4 != 0 ? growing : !growing) {
+                Value v = randomValue(rng, int(model.size()));
+                setByKey(s, key, v, rng() % 2);
+                model[key] = v;
+            } else if (!model.empty()) {
+                auto victim = std::next(model.begin(), long(rng() % model.size()));
+                pbStoreDelCstr(s.out(), victim->first.c_str(), -1);
+                model.erase(victim);
+            }
+            auto it = model.find(key);
+            ASSERT_EQ(pbStoreTypeCstr(s.get(), key.c_str(), -1), it == model.end() ? PB_STORE_TYPE_NONE : it->second.type);
+        }
+        expectMatches(s.get(), model);
+    }
+    ASSERT_GE(snapshots.size(), 20u);
+    for (const auto& [snap, m] : snapshots) expectMatches(snap.get(), m);
+}
+
 TEST(PbStore, ArrayRandomEditsMatchModelAndLeaveSnapshotsIntact) {
     VTEST_NO_LEAKS_IN_SCOPE();
     std::mt19937 rng(6);

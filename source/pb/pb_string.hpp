@@ -1,0 +1,107 @@
+// The layout of strings, for the containers of the pb library that compare
+// string keys in their lookups: reading the code units directly spares a
+// call per comparison.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "pb/pb_string.h"
+
+struct PB_STRING {
+    PB_OBJ obj;
+    PB_INT length;    // code points in use
+    PB_INT capacity;  // code points allocated
+    PB_CHAR* chars;   // owned: right after the string in its allocation (short strings),
+                      // or on the heap; NULL when capacity is 0
+};
+
+namespace pb {
+
+inline const PB_CHAR* stringChars(const PB_STRING* s) { return s->chars; }
+inline PB_INT stringLength(const PB_STRING* s) { return s->length; }
+
+// Orders code point sequences: by the first code point that differs, else
+// the shorter first. Returns <0, 0 or >0.
+inline PB_INT compareChars(const PB_CHAR* a, PB_INT na, const PB_CHAR* b, PB_INT nb) {
+    PB_INT n = na < nb ? na : nb;
+    PB_INT i = 0;
+    while (i + 2 <= n) {  // passes the equal start two code points at a time
+        uint64_t x, y;
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y) break;
+        i += 2;
+    }
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return na < nb ? -1 : (na > nb ? 1 : 0);
+}
+
+// Two strings in code point order.
+inline PB_INT compareStrings(const PB_STRING* a, const PB_STRING* b) {
+    return compareChars(a->chars, a->length, b->chars, b->length);
+}
+
+// Summaries of a key for ordered lookups: the first 12 bytes of its UTF-8
+// form, zero-padded, as a big-endian 64-bit number (bytes 0-7) and a 32-bit
+// one (bytes 8-11). UTF-8 orders as code points do, so when the summaries
+// of two strings differ the strings order as their summaries; equal
+// summaries tell nothing. 0 is no summary (an empty string, or one with a
+// code point that UTF-8 cannot carry among its first characters).
+struct StringHints {
+    uint64_t high = 0;
+    uint32_t low = 0;
+};
+
+inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
+    // Keys are mostly ASCII: one byte per code point.
+    PB_INT ascii = length < 12 ? length : 12;
+    PB_CHAR any = 0;
+    for (PB_INT i = 0; i < ascii; ++i) any |= chars[i];
+    if (any < 0x80) {
+        StringHints h;
+        for (PB_INT k = 0; k < 8; ++k) h.high = (h.high << 8) | (k < ascii ? chars[k] : 0);
+        for (PB_INT k = 8; k < 12; ++k) h.low = (h.low << 8) | (k < ascii ? chars[k] : 0);
+        return h;
+    }
+    unsigned char out[12] = {};
+    int used = 0;
+    for (PB_INT i = 0; i < length && used < 12; ++i) {
+        PB_CHAR c = chars[i];
+        unsigned char bytes[4];
+        int n;
+        if (c < 0x80) {
+            bytes[0] = static_cast<unsigned char>(c);
+            n = 1;
+        } else if (c < 0x800) {
+            bytes[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+            bytes[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 2;
+        } else if (c < 0x10000) {
+            bytes[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+            bytes[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 3;
+        } else if (c <= 0x10FFFF) {
+            bytes[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+            bytes[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            bytes[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            n = 4;
+        } else {
+            return {};
+        }
+        for (int k = 0; k < n && used < 12; ++k) out[used++] = bytes[k];
+    }
+    StringHints h;
+    for (int k = 0; k < 8; ++k) h.high = (h.high << 8) | out[k];
+    for (int k = 8; k < 12; ++k) h.low = (h.low << 8) | out[k];
+    return h;
+}
+
+inline uint64_t stringHint(const PB_CHAR* chars, PB_INT length) { return stringHints(chars, length).high; }
+inline uint64_t stringHint(const PB_STRING* s) { return stringHint(s->chars, s->length); }
+
+}  // namespace pb
