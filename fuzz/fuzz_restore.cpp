@@ -1,5 +1,7 @@
 // Hands arbitrary stores to every Restore and TryRestore of the module's
-// value classes. Bytes that decode as a store are used as they are; other
+// value classes (options, status items, wrapped options, update objects,
+// condition options with their rulesets, rules and operands, counter and
+// rate limits, scheduler options). Bytes that decode as a store are used as they are; other
 // bytes are read as steps that build a store, so that deep and odd shapes
 // are within reach either way. The store and its sub-stores (up to a bound)
 // go to each restore; whatever restores must store to a form that restores
@@ -14,6 +16,8 @@
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_wrapped_options.h"
 #include "cs/condition/cs_condition_options.h"
+#include "cs/counter/cs_counter_limits.h"
+#include "cs/rate/cs_rate_limits.h"
 #include "cs/scheduler/cs_scheduler_options.h"
 #include "cs/status/cs_status_item.h"
 #include "cs/status/cs_status_items.h"
@@ -42,7 +46,9 @@ const char* const kWords[] = {
     "QUJ", "QUJD\n", "====", "csUp", "csConditionValue", "a", "A", "a_b", "_", "1abc", "true", "0", "-1",
     "ruleset", "hysteresisRuleset", "onHoldTime", "offHoldTime", "rules", "operator", "operandA", "operandB",
     "moduleName", "objectName", "statusItemName", "defaultValue", "CS_CONDITION_RULE_OPERATOR_INT_GT",
-    "CS_CONDITION_RULESET_OPERATOR_XOR",
+    "CS_CONDITION_RULESET_OPERATOR_XOR", "minValue", "maxValue", "minSecond", "maxSecond", "minMinute",
+    "maxMinute", "minHour", "maxHour", "events", "interval", "CS_SCHEDULER_INTERVAL_EVENTS_PER_SECOND",
+    "CS_SCHEDULER_INTERVAL_EVENTS_PER_MILLISECOND", "CS_SCHEDULER",
 };
 const PB_INT kInts[] = {0, 1, -1, 2, 1000, INT64_MIN, INT64_MAX};
 
@@ -179,6 +185,29 @@ void schedulerOptions(PB_STORE* s) {
     csfuzz::expectSameEncoding("scheduler options", first.get(), adopt(csSchedulerOptionsStore(again.get())).get());
 }
 
+// Counter limits keep any integer bound; rate limits only those >= 0.
+// Limits compare by identity, so their stored forms are what must agree.
+void counterLimits(PB_STORE* s) {
+    auto lim = adopt(csCounterLimitsRestore(s));
+    if (!lim) fail("counter limits", s, nullptr);
+    auto first = adopt(csCounterLimitsStore(lim.get()));
+    auto again = adopt(csCounterLimitsRestore(first.get()));
+    csfuzz::expectSameEncoding("counter limits", first.get(), adopt(csCounterLimitsStore(again.get())).get());
+}
+
+void rateLimits(PB_STORE* s) {
+    auto lim = adopt(csRateLimitsRestore(s));
+    if (!lim) fail("rate limits", s, nullptr);
+    auto first = adopt(csRateLimitsStore(lim.get()));
+    auto again = adopt(csRateLimitsRestore(first.get()));
+    csfuzz::expectSameEncoding("rate limits", first.get(), adopt(csRateLimitsStore(again.get())).get());
+    PB_INT bounds[] = {csRateLimitsMinSecond(lim.get()), csRateLimitsMaxSecond(lim.get()),
+                       csRateLimitsMinMinute(lim.get()), csRateLimitsMaxMinute(lim.get()),
+                       csRateLimitsMinHour(lim.get()), csRateLimitsMaxHour(lim.get())};
+    for (PB_INT b : bounds)
+        if (b < 0) fail("rate limits (negative bound)", s, first.get());
+}
+
 // Condition options, and on their own the rulesets, rules and operands
 // that the options' store form nests.
 void conditionOptions(PB_STORE* s) {
@@ -205,6 +234,8 @@ void restoreAll(PB_STORE* root) {
         updateObject(s.get());
         schedulerOptions(s.get());
         conditionOptions(s.get());
+        counterLimits(s.get());
+        rateLimits(s.get());
         for (PB_INT i = 0; i < pbStoreLength(s.get()); ++i)
             if (Store sub = adopt(pbStoreStoreAt(s.get(), i))) pending.push_back(std::move(sub));
     }

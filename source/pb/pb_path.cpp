@@ -1,6 +1,7 @@
 // Paths and whole-file operations; atomic replacement of files.
 #include "pb/pb_path.h"
 
+#include <atomic>
 #include <mutex>
 #include <cerrno>
 #include <fcntl.h>
@@ -15,10 +16,12 @@
 
 namespace {
 
-// Injected failures: the next writes that succeed, then the writes that fail.
+// Injected failures per step: the next calls that pass, then the calls
+// that fail. anyInjected keeps the check off the lock while no test uses it.
 std::mutex injectedMutex;
-PB_INT passNextWrites = 0;  // guarded by injectedMutex
-PB_INT failNextWrites = 0;  // guarded by injectedMutex
+std::atomic<bool> anyInjected{false};
+PB_INT passStep[PB___PATH_FILE_STEP_COUNT];  // guarded by injectedMutex
+PB_INT failStep[PB___PATH_FILE_STEP_COUNT];  // guarded by injectedMutex
 
 std::string utf8(PB_STRING* s) {
     PB_INT n = 0;
@@ -45,24 +48,27 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Claims one injected failure of the step, if one is due; errno is then
+// EIO as after a failed system call.
+bool injected(int step) {
+    if (!anyInjected.load(std::memory_order_acquire)) return false;
+    std::lock_guard<std::mutex> guard(injectedMutex);
+    if (passStep[step] > 0) {
+        --passStep[step];
+        return false;
+    }
+    if (failStep[step] == 0) return false;
+    --failStep[step];
+    errno = EIO;
+    return true;
+}
+
 bool syncFolder(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
+    bool ok = !injected(PB___PATH_FILE_STEP_SYNC_FOLDER) && ::fsync(fd) == 0;
     ::close(fd);
     return ok;
-}
-
-// Claims one injected failure, if one is due.
-bool injectedFailure() {
-    std::lock_guard<std::mutex> guard(injectedMutex);
-    if (passNextWrites > 0) {
-        --passNextWrites;
-        return false;
-    }
-    if (failNextWrites == 0) return false;
-    --failNextWrites;
-    return true;
 }
 
 }  // namespace
@@ -85,8 +91,9 @@ extern "C" PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path) {
     if (fd < 0) return nullptr;
     PB_BUFFER* buffer = pbBufferCreate();
     uint8_t chunk[65536];
+    const bool readFails = injected(PB___PATH_FILE_STEP_READ);  // once per file
     for (;;) {
-        ssize_t r = ::read(fd, chunk, sizeof chunk);
+        ssize_t r = readFails ? -1 : ::read(fd, chunk, sizeof chunk);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             pbBufferRelease(buffer);
@@ -101,7 +108,11 @@ extern "C" PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path) {
 }
 
 extern "C" PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header) {
+    PB_ASSERT(path);
     if (header) *header = nullptr;
+    // A file beyond the decoder's bound is refused before it is read.
+    struct stat st;
+    if (::stat(utf8(path).c_str(), &st) == 0 && st.st_size > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
     auto buffer = pb::adopt(pbPathFileReadBuffer(path));
     if (!buffer) return nullptr;
     return pbStoreTryDecode(buffer.get(), header);
@@ -118,13 +129,17 @@ extern "C" PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* b
     mode_t mode = 0600;
     struct stat st;
     if (::stat(target.c_str(), &st) == 0) mode &= st.st_mode;
+    if (injected(PB___PATH_FILE_STEP_OPEN)) return PB_FALSE;
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return PB_FALSE;
     bool ok = ::fchmod(fd, mode) == 0;
-    ok = ok && writeAll(fd, pbBufferBacking(buffer), pbBufferLength(buffer)) && ::fsync(fd) == 0;
+    // An injected write failure comes after half the bytes, as a full disk.
+    bool writeFails = injected(PB___PATH_FILE_STEP_WRITE);
+    PB_INT length = pbBufferLength(buffer);
+    ok = ok && writeAll(fd, pbBufferBacking(buffer), writeFails ? length / 2 : length) && !writeFails;
+    ok = ok && !injected(PB___PATH_FILE_STEP_SYNC) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && !injectedFailure();
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    ok = ok && !injected(PB___PATH_FILE_STEP_RENAME) && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return PB_FALSE;
@@ -154,15 +169,25 @@ extern "C" PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path) {
     return pb___ByteSinkCreateWithFd(fd);
 }
 
+extern "C" PB_EXPORT void pb___PathFileFailStep(PB_INT step, PB_INT pass, PB_INT count) {
+    PB_ASSERT(step >= 0 && step < PB___PATH_FILE_STEP_COUNT);
+    PB_ASSERT(pass >= 0);
+    PB_ASSERT(count >= 0);
+    std::lock_guard<std::mutex> guard(injectedMutex);
+    passStep[step] = pass;
+    failStep[step] = count;
+    bool any = false;
+    for (int i = 0; i < PB___PATH_FILE_STEP_COUNT; ++i) any = any || failStep[i] > 0;
+    anyInjected.store(any, std::memory_order_release);
+}
+
 extern "C" PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count) {
     PB_ASSERT(count >= 0);
-    pb___PathFileFailWritesAfter(0, count);
+    pb___PathFileFailStep(PB___PATH_FILE_STEP_RENAME, 0, count);
 }
 
 extern "C" PB_EXPORT void pb___PathFileFailWritesAfter(PB_INT pass, PB_INT count) {
     PB_ASSERT(pass >= 0);
     PB_ASSERT(count >= 0);
-    std::lock_guard<std::mutex> guard(injectedMutex);
-    passNextWrites = pass;
-    failNextWrites = count;
+    pb___PathFileFailStep(PB___PATH_FILE_STEP_RENAME, pass, count);
 }

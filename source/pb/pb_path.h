@@ -21,7 +21,8 @@ PB_EXPORT void pbPathAppendComponentFilename(PB_STRING** path, PB_STRING* filena
 
 /* The file's bytes, or NULL when it cannot be read. */
 PB_EXPORT PB_BUFFER* pbPathFileReadBuffer(PB_STRING* path);
-/* The file decoded as an encoded store (pb_store_encoding.h), or NULL;
+/* The file decoded as an encoded store (pb_store_encoding.h), or NULL; a
+ * file longer than PB_STORE_ENCODING_MAX_BYTES is not even read;
  * *header (when header is not NULL) receives its header or NULL. */
 PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEADER** header);
 /* Replaces the file atomically with buffer; PB_FALSE on failure. The file
@@ -35,8 +36,24 @@ PB_EXPORT PB_BOOL pbPathFileExists(PB_STRING* path);
  * truncated with its mode kept), or NULL when it cannot be opened. */
 PB_EXPORT PB_BYTE_SINK* pbPathFileOpenByteSink(PB_STRING* path);
 
+/* Test hook, off unless a test sets it: injected failures of the system
+ * calls behind the file functions, one counter pair per step. The step
+ * fails (errno EIO) count times after pass calls have reached it and
+ * passed (each step is reached once per file written or read); the function then behaves as it does on a real failure
+ * (pbPathFileWriteBuffer removes its temporary file and keeps the previous
+ * file, pbPathFileReadBuffer gives NULL). A failed sync of the folder
+ * leaves the new content in place, so pbPathFileWriteBuffer still gives
+ * PB_TRUE. pb___PathFileFailStep( step, 0, 0 ) turns a step off again. */
+#define PB___PATH_FILE_STEP_OPEN 0        /* creating the temporary file */
+#define PB___PATH_FILE_STEP_WRITE 1       /* writing it */
+#define PB___PATH_FILE_STEP_SYNC 2        /* fsync of the temporary file */
+#define PB___PATH_FILE_STEP_RENAME 3      /* renaming it over the target */
+#define PB___PATH_FILE_STEP_SYNC_FOLDER 4 /* fsync of the folder */
+#define PB___PATH_FILE_STEP_READ 5        /* reading a file (once per file) */
+#define PB___PATH_FILE_STEP_COUNT 6
+PB_EXPORT void pb___PathFileFailStep(PB_INT step, PB_INT pass, PB_INT count);
 /* Makes the next count calls of pbPathFileWriteBuffer fail after writing
- * their temporary file, as a full disk would (for tests of error paths). */
+ * their temporary file, as a full disk would (the rename step). */
 PB_EXPORT void pb___PathFileFailNextWrites(PB_INT count);
 /* The same after letting the next pass calls succeed. */
 PB_EXPORT void pb___PathFileFailWritesAfter(PB_INT pass, PB_INT count);

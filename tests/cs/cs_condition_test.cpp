@@ -309,40 +309,6 @@ protected:
     pb::Ref<CS_MODULE_BACKEND> probe;
 };
 
-// Waits until the condition's value is expected, woken by its update
-// signal; fails after a generous limit instead of hanging.
-bool settles(CS_CONDITION* cond, bool expected) {
-    // Static: a notification already under way when the signalable is
-    // removed may still arrive after the call returns.
-    static struct Waker {
-        std::mutex m;
-        std::condition_variable cv;
-        int fired = 0;
-    } w;
-    auto wake = adopt(pbSignalableCreateWithCallback(
-        [](void* c) {
-            auto* w = static_cast<Waker*>(c);
-            std::lock_guard guard(w->m);
-            ++w->fired;
-            w->cv.notify_all();
-        },
-        &w));
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    bool done = false;
-    std::unique_lock lock(w.m);
-    for (;;) {
-        int seen = w.fired;
-        lock.unlock();
-        csConditionUpdateAddSignalable(cond, wake.get());
-        done = bool(csConditionValue(cond)) == expected;
-        lock.lock();
-        if (done || !w.cv.wait_until(lock, deadline, [&] { return w.fired != seen; })) break;
-    }
-    lock.unlock();
-    csConditionUpdateDelSignalable(cond, wake.get());
-    return done;
-}
-
 std::string conditionsConfig(int round) {
     // Each of four names is a condition, another sort, or absent, in turn.
     // Condition ci holds while the probe item "ci" differs from the value
@@ -388,8 +354,8 @@ TEST_F(CsConditionThreaded, AppliesStatusesAndObserversRaceWithoutDeadlockOrLost
     auto c0 = adopt(csConditionFrom(csObjectTableLookupObjectByName(str("c0").get())));
     auto c3 = adopt(csConditionFrom(csObjectTableLookupObjectByName(str("c3").get())));
     ASSERT_TRUE(c0 && c3);
-    EXPECT_TRUE(settles(c0.get(), true));
-    EXPECT_TRUE(settles(c3.get(), false));
+    EXPECT_TRUE(ctest::settles(c0.get(), true));
+    EXPECT_TRUE(ctest::settles(c3.get(), false));
     EXPECT_TRUE(csConditionValue(c0.get()));
 }
 

@@ -2,6 +2,9 @@
 // writes through probeReporter, and rulesets written as JSON.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include "cs/cs.h"
@@ -23,6 +26,40 @@ inline pb::Ref<CS_CONDITION_RULESET> rulesetOf(const std::string& text) {
 }
 
 inline void setProbe(const char* name, PB_INT value) { csStatusReporterSetItemCstrInt(probeReporter, name, -1, value); }
+
+// Waits until the condition's value is expected, woken by its update
+// signal; fails after a generous limit instead of hanging.
+inline bool settles(CS_CONDITION* cond, bool expected) {
+    // Static: a notification already under way when the signalable is
+    // removed may still arrive after the call returns.
+    static struct Waker {
+        std::mutex m;
+        std::condition_variable cv;
+        int fired = 0;
+    } w;
+    auto wake = pb::adopt(pbSignalableCreateWithCallback(
+        [](void* c) {
+            auto* w = static_cast<Waker*>(c);
+            std::lock_guard guard(w->m);
+            ++w->fired;
+            w->cv.notify_all();
+        },
+        &w));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool done = false;
+    std::unique_lock lock(w.m);
+    for (;;) {
+        int seen = w.fired;
+        lock.unlock();
+        csConditionUpdateAddSignalable(cond, wake.get());
+        done = bool(csConditionValue(cond)) == expected;
+        lock.lock();
+        if (done || !w.cv.wait_until(lock, deadline, [&] { return w.fired != seen; })) break;
+    }
+    lock.unlock();
+    csConditionUpdateDelSignalable(cond, wake.get());
+    return done;
+}
 
 // The module "probe" is registered while the test runs.
 class ProbeTest : public vtest::CsModuleTest {
