@@ -41,8 +41,6 @@ TEST_F(CsModule, StartsWithFreshDefaultOptionsMirroredIntoTraceAndStatus) {
     EXPECT_EQ(pbRuntimeModule(adopt(pbStringCreateFromCstr("cs", -1)).get()), csModule());
     auto opt = adopt(csModuleOptions());
     auto id = adopt(csOptionsSystemIdentifier(opt.get()));
-    EXPECT_FALSE(csOptionsHasComment(opt.get()));
-    EXPECT_FALSE(csOptionsIncludePrivateData(opt.get()));
     EXPECT_FALSE(csModuleMaintenanceModeActive());
     EXPECT_EQ(streamProperty("csSystemIdentifier"), take(pbIdentifierString(id.get())));
     EXPECT_EQ(streamProperty("csComment"), "<none>");
