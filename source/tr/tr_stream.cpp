@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -43,11 +42,13 @@ struct StreamState {
     std::vector<Property> properties;      // guarded by mutex; sorted by key
     pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
     pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
-    std::deque<Link> links;                // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX
+    std::vector<Link> links;               // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
-    std::shared_ptr<WeakCell> cell = std::make_shared<WeakCell>();  // set once
-    std::string sinkPrefix;                // set once: "stream":<id>,"name":<name> for sink lines
+    // Made by the first link that must not keep this stream alive; set and
+    // read under linkGraphMutex while the stream lives, read alone once it
+    // is freed.
+    std::shared_ptr<WeakCell> cell;
 };
 
 }  // namespace tr
@@ -79,13 +80,19 @@ namespace {
 // Writes one event of the stream to the sink: body holds the fields after
 // "event", each with a leading comma.
 void emit(TR_STREAM* s, const char* event, const std::string& body = std::string()) {
-    tr::sinkWrite(s->state->sinkPrefix + ",\"event\":\"" + event + "\"" + body);
+    std::string line = "\"stream\":" + std::to_string(s->id) + ",\"name\":";
+    tr::jsonAppendString(line, s->name);
+    line += ",\"event\":\"";
+    line += event;
+    line += '"';
+    line += body;
+    tr::sinkWrite(line);
 }
 
 void streamFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, tr___sort_TR_STREAM);
     auto* s = reinterpret_cast<TR_STREAM*>(obj);
-    {
+    if (s->state->cell) {
         std::lock_guard guard(s->state->cell->mutex);
         s->state->cell->stream = nullptr;
     }
@@ -129,8 +136,11 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
     return false;
 }
 
+// Property keys given as C text are nearly always the same few literals:
+// they share one immortal string each instead of a new string per call.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
+    if (PB_STRING* shared = pb___StringInternCstr(key, keyLength)) return pb::adopt(shared);
     return pb::adopt(pbStringCreateFromCstr(key, keyLength));
 }
 
@@ -226,9 +236,6 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
     s->id = lastStreamId.fetch_add(1, std::memory_order_relaxed) + 1;
     s->name = pbStringRetain(name);
     s->state = new tr::StreamState();
-    s->state->cell->stream = s;
-    s->state->sinkPrefix = "\"stream\":" + std::to_string(s->id) + ",\"name\":";
-    tr::jsonAppendString(s->state->sinkPrefix, name);
     if (tr::sinkActive()) emit(s, "streamCreated");
     return s;
 }
@@ -415,14 +422,22 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     Link dropped;  // released after the locks
     std::lock_guard graphGuard(linkGraphMutex);
     Link link{kind, pb::retain(annotation), nullptr, nullptr};
-    if (reaches(to, from)) link.weak = to->state->cell;
-    else link.strong = pb::retain(to);
+    if (reaches(to, from)) {
+        auto& cell = to->state->cell;
+        if (!cell) {
+            cell = std::make_shared<WeakCell>();
+            cell->stream = to;
+        }
+        link.weak = cell;
+    } else {
+        link.strong = pb::retain(to);
+    }
     std::lock_guard guard(from->state->mutex);
     auto& links = from->state->links;
     links.push_back(std::move(link));
     if (links.size() > TR_STREAM_LINKS_MAX) {
         dropped = std::move(links.front());
-        links.pop_front();
+        links.erase(links.begin());
     }
     if (sink) emit(from, "anchorCompleted", body);
 }
