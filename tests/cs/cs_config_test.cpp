@@ -270,6 +270,22 @@ TEST_F(CsConfig, TraceGetsPrivateDataOnlyWhenTheOptionsAskForIt) {
     EXPECT_EQ(encode(traced.get()).find("\"pw\""), std::string::npos);
     EXPECT_NE(encode(adopt(csConfigConfig(nullptr)).get()).find("\"pw\""), std::string::npos);
 
+    // Both forms follow later applies, whether or not they differed before.
+    auto has = [](PB_STORE* config, const char* name) {
+        auto objects = adopt(pbStoreStoreCstr(config, "objects", -1));
+        return objects && pbStoreHasAddressCstr(objects.get(), name, -1);
+    };
+    apply(R"({"objects":{"s":{"sort":"TEST_THING","config":{"secret":"pw2"}},"t":{"sort":"CS_STUB"}}})");
+    traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_TRUE(has(traced.get(), "s") && has(traced.get(), "t"));
+    EXPECT_EQ(encode(traced.get()).find("\"pw2\""), std::string::npos);
+    apply(R"({"objects":{"t":{"sort":"CS_STUB"}}})");
+    traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_TRUE(has(traced.get(), "t"));
+    EXPECT_FALSE(has(traced.get(), "s"));
+    EXPECT_FALSE(has(adopt(csConfigConfig(nullptr)).get(), "s"));
+    apply(R"({"objects":{"s":{"sort":"TEST_THING","config":{"secret":"pw"}},"t":{"sort":"CS_STUB"}}})");
+
     auto opt = adopt(csModuleOptions());
     csOptionsSetIncludePrivateData(opt.out(), PB_TRUE);
     csModuleSetOptions(opt.get());
