@@ -136,8 +136,9 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
     return false;
 }
 
-// Property keys given as C text are nearly always the same few literals:
-// they share one immortal string each instead of a new string per call.
+// Property keys and stream names given as C text are nearly always the
+// same few literals: they share one immortal string each instead of a new
+// string per call.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
     if (PB_STRING* shared = pb___StringInternCstr(key, keyLength)) return pb::adopt(shared);
@@ -242,8 +243,7 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
 
 extern "C" PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT length) {
     PB_ASSERT(name);
-    auto n = pb::adopt(pbStringCreateFromCstr(name, length));
-    return trStreamCreate(n.get());
+    return trStreamCreate(keyOf(name, length).get());
 }
 
 extern "C" PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {

@@ -144,7 +144,17 @@ String sortNameOf(PB_OBJ* object) { return adopt(pbSortName(pbObjSort(object)));
 
 // The records listed go to later: one that another thread deletes meanwhile
 // is then not freed under the configuration's monitor.
-void gatherObjects(cs::ReleaseLater& later) {
+// An entry equal to the one gathered before under the same name becomes
+// that one, so that objects that did not change add no entry stores.
+void reuseEntry(PB_STORE* previous, PB_STRING* name, Store& entry) {
+    if (!previous) return;
+    Store old = adopt(pbStoreStore(previous, name));
+    if (old && pbStoreEquals(old.get(), entry.get())) entry = std::move(old);
+}
+
+// previous and previousNP: the "objects" stores of the last gather (may be
+// NULL).
+void gatherObjects(cs::ReleaseLater& later, PB_STORE* previous, PB_STORE* previousNP) {
     Store empty = adopt(pbStoreCreate());
     ObjectStores stores(empty, empty);
     auto records = adopt(csObjectTableRecordsVector());
@@ -155,6 +165,10 @@ void gatherObjects(cs::ReleaseLater& later) {
         Store entry, entryNP;
         objectEntries(rec.get(), sortNameOf(object.get()).get(), &entry, &entryNP);
         auto name = adopt(csObjectRecordName(rec.get()));
+        bool same = entry.get() == entryNP.get();
+        reuseEntry(previous, name.get(), entry);
+        if (same) entryNP = entry;
+        else reuseEntry(previousNP, name.get(), entryNP);
         stores.set(name.get(), entry.get(), entryNP.get());
     }
     stores.publish();
@@ -318,11 +332,13 @@ extern "C" PB_EXPORT void cs___ConfigShutdown(void) {
 extern "C" PB_EXPORT PB_INT csConfigGather(void) {
     cs::ReleaseLater later;
     pb::MonitorGuard guard(configMonitor);
+    Store previous = storeOf(configStore, keys->objects.get());
+    Store previousNP = storeOf(configStoreNP, keys->objects.get());
     pb::setField(configStore, adopt(pbStoreCreate()).get());
     pb::setField(configStoreNP, adopt(pbStoreCreate()).get());
     setInfo();
     gatherModules();
-    gatherObjects(later);
+    gatherObjects(later, previous.get(), previousNP.get());
     gatherSorts();
     return publish();
 }
