@@ -192,6 +192,10 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     if (it != properties.end() && pbStringEquals(it->first.get(), key)) {
         old = std::exchange(it->second, pb::retain(value));
     } else {
+        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
+            properties.reserve(8);
+            it = properties.begin();
+        }
         properties.emplace(it, pb::retain(key), pb::retain(value));
     }
     if (sink) emit(stream, "propertySet", body);
