@@ -143,8 +143,10 @@ extern "C" PB_EXPORT PB_SORT* pbSortFrom(PB_OBJ* obj) {
     return reinterpret_cast<PB_SORT*>(obj);
 }
 
+// Sort names are few and asked for per object: one shared string each.
 extern "C" PB_EXPORT PB_STRING* pbSortName(PB_SORT* sort) {
     PB_ASSERT(sort);
+    if (PB_STRING* shared = pb___StringInternCstr(sort->name, -1)) return shared;
     return pbStringCreateFromCstr(sort->name, -1);
 }
 

@@ -4,8 +4,12 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "pb/pb_module.h"
 #include "pb/pb_ref.hpp"
@@ -236,6 +240,43 @@ extern "C" PB_EXPORT PB_STRING* pbStringCreateFromCstr(const char* text, PB_INT 
     if (text && length < 0) length = PB_INT(std::strlen(text));
     PB_STRING* s = create(text ? length : 0);  // never more code points than bytes
     if (text) appendUtf8(s, text, length);
+    return s;
+}
+
+namespace {
+
+std::mutex internMutex;  // guards interned
+// Guarded by internMutex; the keys view the text kept after each string.
+std::unordered_map<std::string_view, PB_STRING*>* interned = nullptr;
+
+// An immortal string outside the live counts, followed in its allocation by
+// its code points and then its UTF-8 text.
+PB_STRING* createImmortal(const char* text, PB_INT length) {
+    size_t bytes = sizeof(PB_STRING) + size_t(length) * sizeof(PB_CHAR) + size_t(length) + 1;
+    auto* s = static_cast<PB_STRING*>(std::calloc(1, bytes));
+    PB_ASSERT_CTX("out of memory", s);
+    s->obj.sort = &pb___sort_PB_STRING;
+    s->obj.refs = PB___OBJ_REFS_STATIC;
+    s->chars = inlineChars(s);
+    s->capacity = length;
+    s->length = pb::utf8Decode(reinterpret_cast<const unsigned char*>(text), length, s->chars);
+    std::memcpy(reinterpret_cast<char*>(s->chars + length), text, size_t(length));
+    return s;
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT PB_STRING* pb___StringInternCstr(const char* text, PB_INT length) {
+    PB_ASSERT(text);
+    if (length < 0) length = PB_INT(std::strlen(text));
+    std::string_view key(text, size_t(length));
+    std::lock_guard guard(internMutex);
+    if (!interned) interned = new std::unordered_map<std::string_view, PB_STRING*>();
+    auto it = interned->find(key);
+    if (it != interned->end()) return it->second;
+    if (interned->size() >= PB___STRING_INTERN_MAX) return nullptr;
+    PB_STRING* s = createImmortal(text, length);
+    interned->emplace(std::string_view(reinterpret_cast<const char*>(s->chars + length), size_t(length)), s);
     return s;
 }
 

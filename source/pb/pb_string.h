@@ -32,6 +32,14 @@ PB_BEGIN_DECLS
 extern PB_EXPORT PB_SORT pb___sort_PB_STRING;
 PB_STDFUNCS_DECLARE(pbString, PB_STRING);
 
+/* For the runtime's libraries: an immortal string with the text (UTF-8;
+ * length -1: up to the NUL), the same one for the same text, so that keys
+ * used over and over cost one string for the process. Retaining and
+ * releasing it are no-ops. NULL once the process holds
+ * PB___STRING_INTERN_MAX of them; callers then make a string of their own. */
+#define PB___STRING_INTERN_MAX 4096
+PB_EXPORT PB_STRING* pb___StringInternCstr(const char* text, PB_INT length);
+
 PB_EXPORT PB_STRING* pbStringCreate(void);
 PB_EXPORT PB_STRING* pbStringCreateFrom(PB_STRING* source);
 PB_EXPORT PB_STRING* pbStringCreateFromCstr(const char* text, PB_INT length);

@@ -65,8 +65,16 @@ PB_OBJ* objectOfType(TR_PROPERTY_VALUE* value, PB_INT type) {
 
 }  // namespace
 
+namespace {
+// The two boolean values: immortal, shared by every stream that sets one.
+TR_PROPERTY_VALUE boolValues[2] = {
+    {{&tr___sort_TR_PROPERTY_VALUE, PB___OBJ_REFS_STATIC, 0}, TR_PROPERTY_VALUE_TYPE_BOOL, 0, nullptr},
+    {{&tr___sort_TR_PROPERTY_VALUE, PB___OBJ_REFS_STATIC, 0}, TR_PROPERTY_VALUE_TYPE_BOOL, 1, nullptr},
+};
+}  // namespace
+
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trPropertyValueCreateBool(PB_BOOL value) {
-    return create(TR_PROPERTY_VALUE_TYPE_BOOL, value ? 1 : 0, nullptr);
+    return &boolValues[value ? 1 : 0];
 }
 
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trPropertyValueCreateInt(PB_INT value) {

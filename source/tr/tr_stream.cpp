@@ -47,8 +47,10 @@ struct StreamState {
                                            // vector: most streams have no links and allocate nothing for them)
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
-    std::shared_ptr<WeakCell> cell = std::make_shared<WeakCell>();  // set once
-    std::string sinkPrefix;                // set once: "stream":<id>,"name":<name> for sink lines
+    // Made by the first link that must not keep this stream alive; set and
+    // read under linkGraphMutex while the stream lives, read alone once it
+    // is freed.
+    std::shared_ptr<WeakCell> cell;
 };
 
 }  // namespace tr
@@ -80,13 +82,19 @@ namespace {
 // Writes one event of the stream to the sink: body holds the fields after
 // "event", each with a leading comma.
 void emit(TR_STREAM* s, const char* event, const std::string& body = std::string()) {
-    tr::sinkWrite(s->state->sinkPrefix + ",\"event\":\"" + event + "\"" + body);
+    std::string line = "\"stream\":" + std::to_string(s->id) + ",\"name\":";
+    tr::jsonAppendString(line, s->name);
+    line += ",\"event\":\"";
+    line += event;
+    line += '"';
+    line += body;
+    tr::sinkWrite(line);
 }
 
 void streamFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, tr___sort_TR_STREAM);
     auto* s = reinterpret_cast<TR_STREAM*>(obj);
-    {
+    if (s->state->cell) {
         std::lock_guard guard(s->state->cell->mutex);
         s->state->cell->stream = nullptr;
     }
@@ -130,8 +138,12 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
     return false;
 }
 
+// Property keys and stream names given as C text are nearly always the
+// same few literals: they share one immortal string each instead of a new
+// string per call.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
+    if (PB_STRING* shared = pb___StringInternCstr(key, keyLength)) return pb::adopt(shared);
     return pb::adopt(pbStringCreateFromCstr(key, keyLength));
 }
 
@@ -182,6 +194,10 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     if (it != properties.end() && pbStringEquals(it->first.get(), key)) {
         old = std::exchange(it->second, pb::retain(value));
     } else {
+        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
+            properties.reserve(8);
+            it = properties.begin();
+        }
         properties.emplace(it, pb::retain(key), pb::retain(value));
     }
     if (sink) emit(stream, "propertySet", body);
@@ -246,17 +262,13 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
     s->id = lastStreamId.fetch_add(1, std::memory_order_relaxed) + 1;
     s->name = pbStringRetain(name);
     s->state = new tr::StreamState();
-    s->state->cell->stream = s;
-    s->state->sinkPrefix = "\"stream\":" + std::to_string(s->id) + ",\"name\":";
-    tr::jsonAppendString(s->state->sinkPrefix, name);
     if (tr::sinkActive()) emit(s, "streamCreated");
     return s;
 }
 
 extern "C" PB_EXPORT TR_STREAM* trStreamCreateCstr(const char* name, PB_INT length) {
     PB_ASSERT(name);
-    auto n = pb::adopt(pbStringCreateFromCstr(name, length));
-    return trStreamCreate(n.get());
+    return trStreamCreate(keyOf(name, length).get());
 }
 
 extern "C" PB_EXPORT void trStreamSetProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
@@ -443,8 +455,16 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     Link dropped;  // released after the locks
     std::lock_guard graphGuard(linkGraphMutex);
     Link link{kind, pb::retain(annotation), nullptr, nullptr};
-    if (reaches(to, from)) link.weak = to->state->cell;
-    else link.strong = pb::retain(to);
+    if (reaches(to, from)) {
+        auto& cell = to->state->cell;
+        if (!cell) {
+            cell = std::make_shared<WeakCell>();
+            cell->stream = to;
+        }
+        link.weak = cell;
+    } else {
+        link.strong = pb::retain(to);
+    }
     std::lock_guard guard(from->state->mutex);
     auto& links = from->state->links;
     links.push_back(std::move(link));

@@ -181,6 +181,23 @@ TEST_F(CsConfig, UpdateSignalOncePerGatherAndApply) {
     csConfigUpdateDelSignalable(signalable.get());
 }
 
+// A gather hands out the entry gathered before for an object that did not
+// change, and a fresh one for an object that did.
+TEST_F(CsConfig, GatherKeepsTheEntriesOfUnchangedObjects) {
+    apply(R"({"objects":{"a":{"sort":"CS_STUB","config":{"n":1}},"b":{"sort":"TEST_THING","config":{"secret":"x"}}}})");
+    csConfigGather();
+    auto a1 = gathered("objects", "a"), b1 = gathered("objects", "b");
+    csConfigGather();
+    EXPECT_EQ(gathered("objects", "a").get(), a1.get());
+    EXPECT_EQ(gathered("objects", "b").get(), b1.get());
+    csObjectSetConfig(object("a").get(), json(R"({"n":2})").get());
+    csConfigGather();
+    auto a2 = gathered("objects", "a");
+    EXPECT_NE(a2.get(), a1.get());
+    EXPECT_NE(encode(a2.get()).find("\"n\":2"), std::string::npos);
+    EXPECT_EQ(gathered("objects", "b").get(), b1.get());
+}
+
 // Entries skipped for their content (a sort name that is not upper-case, no
 // sort, not a store) do not count as named: the object of that name goes
 // unless its record is protected.
@@ -245,6 +262,22 @@ TEST_F(CsConfig, TraceGetsPrivateDataOnlyWhenTheOptionsAskForIt) {
     auto traced = adopt(trStreamConfiguration(stream.get()));
     EXPECT_EQ(encode(traced.get()).find("\"pw\""), std::string::npos);
     EXPECT_NE(encode(adopt(csConfigConfig(nullptr)).get()).find("\"pw\""), std::string::npos);
+
+    // Both forms follow later applies, whether or not they differed before.
+    auto has = [](PB_STORE* config, const char* name) {
+        auto objects = adopt(pbStoreStoreCstr(config, "objects", -1));
+        return objects && pbStoreHasAddressCstr(objects.get(), name, -1);
+    };
+    apply(R"({"objects":{"s":{"sort":"TEST_THING","config":{"secret":"pw2"}},"t":{"sort":"CS_STUB"}}})");
+    traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_TRUE(has(traced.get(), "s") && has(traced.get(), "t"));
+    EXPECT_EQ(encode(traced.get()).find("\"pw2\""), std::string::npos);
+    apply(R"({"objects":{"t":{"sort":"CS_STUB"}}})");
+    traced = adopt(trStreamConfiguration(stream.get()));
+    EXPECT_TRUE(has(traced.get(), "t"));
+    EXPECT_FALSE(has(traced.get(), "s"));
+    EXPECT_FALSE(has(adopt(csConfigConfig(nullptr)).get(), "s"));
+    apply(R"({"objects":{"s":{"sort":"TEST_THING","config":{"secret":"pw"}},"t":{"sort":"CS_STUB"}}})");
 
     auto opt = adopt(csModuleOptions());
     csOptionsSetIncludePrivateData(opt.out(), PB_TRUE);

@@ -52,6 +52,20 @@ TEST(PbString, MutatorsCopyOnlyWhenShared) {
     EXPECT_EQ(utf8(b.get()), "DEFX");
 }
 
+TEST(PbString, InternedStringsAreSharedImmortalAndCopiedOnChange) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    PB_STRING* a = pb___StringInternCstr("internKey\xC3\xA9", -1);
+    std::string buffer = "internKey\xC3\xA9 and more";
+    EXPECT_EQ(pb___StringInternCstr(buffer.c_str(), 11), a);  // same text, other memory
+    EXPECT_NE(pb___StringInternCstr("internKey", -1), a);
+    EXPECT_TRUE(pbStringEquals(a, str("internKey\xC3\xA9").get()));
+    EXPECT_EQ(pbObjRefCount(pbStringObj(a)), PB_INT_MAX);
+    pb::Ref<PB_STRING> held = pb::retain(a);
+    pbStringAppendCstr(held.out(), "!", -1);
+    EXPECT_EQ(utf8(held.get()), "internKey\xC3\xA9!");
+    EXPECT_EQ(utf8(a), "internKey\xC3\xA9");
+}
+
 TEST(PbString, ComparesByCodePoint) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto a = str("ab"), b = str("abc"), c = str("\xC3\xA9"), d = str("ab");

@@ -20,6 +20,9 @@
 #include "pb/pb_string.h"
 #include "tr/tr_stream.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using pb::adopt;
@@ -76,7 +79,8 @@ void gatherModules() {
     pbStoreSetStore(&configStoreNP, keys->modules.get(), modulesNP.get());
 }
 
-// The entry of one record, with private data and without.
+// The entry of one record, with private data and without: the same store
+// when the object has no private data to leave out.
 void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Store* entryNP) {
     auto object = adopt(csObjectRecordObject(rec));
     Store e = adopt(pbStoreCreate());
@@ -86,20 +90,73 @@ void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Sto
     pbStoreSetValueBool(e.out(), keys->trMark.get(), csObjectRecordTrMark(rec));
     if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->comment.get(), comment.get());
     pbStoreSetStore(e.out(), keys->metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
+    auto config = adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE));
+    auto configNP = adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE));
     Store eNP = e;  // shares until its "config" differs
-    pbStoreSetStore(e.out(), keys->config.get(), adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE)).get());
-    pbStoreSetStore(eNP.out(), keys->config.get(), adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE)).get());
+    pbStoreSetStore(e.out(), keys->config.get(), config.get());
+    if (config.get() == configNP.get() || pbStoreEquals(config.get(), configNP.get())) eNP = e;
+    else pbStoreSetStore(eNP.out(), keys->config.get(), configNP.get());
     *entry = std::move(e);
     *entryNP = std::move(eNP);
 }
+
+// The two "objects" stores under change, with private data and without.
+// While they start out as one store (no entry had private data), only the
+// first is changed and the second is made from it at the end, with the
+// few entries that differ: one tree for both instead of two.
+class ObjectStores {
+public:
+    ObjectStores(Store objects, Store objectsNP)
+        : objects_(std::move(objects)), objectsNP_(std::move(objectsNP)), derived_(objects_.get() == objectsNP_.get()) {
+        PB_ASSERT(objects_);
+        PB_ASSERT(objectsNP_);
+    }
+
+    void set(PB_STRING* name, PB_STORE* entry, PB_STORE* entryNP) {
+        pbStoreSetStore(objects_.out(), name, entry);
+        if (!derived_) pbStoreSetStore(objectsNP_.out(), name, entryNP);
+        else if (entryNP != entry) differing_.emplace_back(pb::retain(name), pb::retain(entryNP));
+    }
+
+    // Only for names not set before.
+    void del(PB_STRING* name) {
+        pbStoreDel(objects_.out(), name);
+        if (!derived_) pbStoreDel(objectsNP_.out(), name);
+    }
+
+    // Puts both into the configuration stores.
+    void publish() {
+        if (derived_) {
+            objectsNP_ = objects_;
+            for (auto& [name, entryNP] : differing_) pbStoreSetStore(objectsNP_.out(), name.get(), entryNP.get());
+        }
+        pbStoreSetStore(&configStore, keys->objects.get(), objects_.get());
+        pbStoreSetStore(&configStoreNP, keys->objects.get(), objectsNP_.get());
+    }
+
+private:
+    Store objects_, objectsNP_;
+    bool derived_;
+    std::vector<std::pair<String, Store>> differing_;  // with derived_: entries without private data that differ
+};
 
 String sortNameOf(PB_OBJ* object) { return adopt(pbSortName(pbObjSort(object))); }
 
 // The records listed go to later: one that another thread deletes meanwhile
 // is then not freed under the configuration's monitor.
-void gatherObjects(cs::ReleaseLater& later) {
-    Store objects = adopt(pbStoreCreate());
-    Store objectsNP = adopt(pbStoreCreate());
+// An entry equal to the one gathered before under the same name becomes
+// that one, so that objects that did not change add no entry stores.
+void reuseEntry(PB_STORE* previous, PB_STRING* name, Store& entry) {
+    if (!previous) return;
+    Store old = adopt(pbStoreStore(previous, name));
+    if (old && pbStoreEquals(old.get(), entry.get())) entry = std::move(old);
+}
+
+// previous and previousNP: the "objects" stores of the last gather (may be
+// NULL).
+void gatherObjects(cs::ReleaseLater& later, PB_STORE* previous, PB_STORE* previousNP) {
+    Store empty = adopt(pbStoreCreate());
+    ObjectStores stores(empty, empty);
     auto records = adopt(csObjectTableRecordsVector());
     later.keep(records.get());
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
@@ -108,11 +165,13 @@ void gatherObjects(cs::ReleaseLater& later) {
         Store entry, entryNP;
         objectEntries(rec.get(), sortNameOf(object.get()).get(), &entry, &entryNP);
         auto name = adopt(csObjectRecordName(rec.get()));
-        pbStoreSetStore(objects.out(), name.get(), entry.get());
-        pbStoreSetStore(objectsNP.out(), name.get(), entryNP.get());
+        bool same = entry.get() == entryNP.get();
+        reuseEntry(previous, name.get(), entry);
+        if (same) entryNP = entry;
+        else reuseEntry(previousNP, name.get(), entryNP);
+        stores.set(name.get(), entry.get(), entryNP.get());
     }
-    pbStoreSetStore(&configStore, keys->objects.get(), objects.get());
-    pbStoreSetStore(&configStoreNP, keys->objects.get(), objectsNP.get());
+    stores.publish();
 }
 
 void gatherSorts() {
@@ -173,7 +232,7 @@ void applyModules(PB_STORE* config) {
 
 // Apply, step "objects", for one entry that passed the name and store
 // checks; returns false when the entry is skipped (not seen).
-bool applyObject(PB_STRING* name, PB_STORE* entry, PB_STORE** stObjects, PB_STORE** stObjectsNP) {
+bool applyObject(PB_STRING* name, PB_STORE* entry, ObjectStores& stores) {
     String sort = valueOf(entry, keys->sort.get());
     PB_BOOL visible = PB_TRUE, isProtected = PB_FALSE, trMark = PB_FALSE, flag;
     if (pbStoreValueBool(entry, keys->visible.get(), &flag)) visible = flag;
@@ -203,8 +262,7 @@ bool applyObject(PB_STRING* name, PB_STORE* entry, PB_STORE** stObjects, PB_STOR
 
     Store gathered, gatheredNP;
     objectEntries(rec.get(), sort.get(), &gathered, &gatheredNP);
-    pbStoreSetStore(stObjects, name, gathered.get());
-    pbStoreSetStore(stObjectsNP, name, gatheredNP.get());
+    stores.set(name, gathered.get(), gatheredNP.get());
     return true;
 }
 
@@ -212,12 +270,7 @@ bool applyObject(PB_STRING* name, PB_STORE* entry, PB_STORE** stObjects, PB_STOR
 // the last references of the records deleted.
 void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     cs___ObjectTableUpdateBegin();
-    Store objects = storeOf(configStore, keys->objects.get());
-    Store objectsNP = storeOf(configStoreNP, keys->objects.get());
-    PB_STORE* stObjects = objects.get();
-    PB_STORE* stObjectsNP = objectsNP.get();
-    PB_ASSERT(stObjects);
-    PB_ASSERT(stObjectsNP);
+    ObjectStores stores(storeOf(configStore, keys->objects.get()), storeOf(configStoreNP, keys->objects.get()));
     auto seen = adopt(pbDictCreate());
 
     if (Store entries = storeOf(config, keys->objects.get())) {
@@ -226,7 +279,7 @@ void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
             Store entry = adopt(pbStoreStoreAt(entries.get(), i));
             if (!csObjectRecordNameOk(name.get()) || !entry) continue;
             if (pbStoreLength(entry.get()) == 0 ||
-                applyObject(name.get(), entry.get(), objects.out(), objectsNP.out()))
+                applyObject(name.get(), entry.get(), stores))
                 pbDictSetStringKey(seen.out(), name.get(), pbStringObj(name.get()));
         }
     }
@@ -239,13 +292,10 @@ void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
         auto name = adopt(csObjectRecordName(rec.get()));
         if (pbDictHasStringKey(seen.get(), name.get()) || csObjectRecordProtected(rec.get())) continue;
         csObjectTableDelByName(name.get());
-        pbStoreDel(objects.out(), name.get());
-        pbStoreDel(objectsNP.out(), name.get());
+        stores.del(name.get());
     }
     cs___ObjectTableUpdateEnd();
-
-    pbStoreSetStore(&configStore, keys->objects.get(), objects.get());
-    pbStoreSetStore(&configStoreNP, keys->objects.get(), objectsNP.get());
+    stores.publish();
 }
 
 String key(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
@@ -282,11 +332,13 @@ extern "C" PB_EXPORT void cs___ConfigShutdown(void) {
 extern "C" PB_EXPORT PB_INT csConfigGather(void) {
     cs::ReleaseLater later;
     pb::MonitorGuard guard(configMonitor);
+    Store previous = storeOf(configStore, keys->objects.get());
+    Store previousNP = storeOf(configStoreNP, keys->objects.get());
     pb::setField(configStore, adopt(pbStoreCreate()).get());
     pb::setField(configStoreNP, adopt(pbStoreCreate()).get());
     setInfo();
     gatherModules();
-    gatherObjects(later);
+    gatherObjects(later, previous.get(), previousNP.get());
     gatherSorts();
     return publish();
 }
