@@ -3,7 +3,10 @@
 function(vorlix_library name dir prefix)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/source/${dir}/*.cpp")
   add_library(${name} SHARED ${srcs})
-  target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/source")
+  target_include_directories(${name} PUBLIC "$<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/source>"
+    "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>")
+  # Installed as vorlix::<prefix> (vorlix::cs) in the CMake package.
+  set_target_properties(${name} PROPERTIES EXPORT_NAME ${prefix})
   set(map "${CMAKE_BINARY_DIR}/${name}.map")
   file(WRITE "${map}" "{ global: ${prefix}*; local: *; };\n")
   target_link_options(${name} PRIVATE "-Wl,--version-script=${map}")
@@ -13,9 +16,30 @@ function(vorlix_library name dir prefix)
     target_link_options(${name} PRIVATE "-Wl,--no-undefined")
   endif()
   set_target_properties(${name} PROPERTIES LINK_DEPENDS "${map}")
-  if(ARGN)
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  endif()
+  # Other libraries are linked into the shared object; only the vorlix
+  # libraries are part of its interface once installed.
+  foreach(lib ${ARGN})
+    if(lib MATCHES "^vorlix-")
+      target_link_libraries(${name} PUBLIC ${lib})
+    else()
+      target_link_libraries(${name} PUBLIC "$<BUILD_INTERFACE:${lib}>")
+    endif()
+  endforeach()
+  install(TARGETS ${name} EXPORT vorlixTargets LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+  install(DIRECTORY "${CMAKE_SOURCE_DIR}/source/${dir}" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
+    FILES_MATCHING PATTERN "*.h")
+  set(VORLIX_PC_NAME ${name})
+  # The prefix is found from the file's own place, so the tree can be
+  # installed under any --prefix and moved.
+  file(RELATIVE_PATH VORLIX_PC_UP "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
+  set(VORLIX_PC_REQUIRES "")
+  foreach(lib ${ARGN})
+    if(lib MATCHES "^vorlix-")
+      string(APPEND VORLIX_PC_REQUIRES " ${lib}")
+    endif()
+  endforeach()
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/vorlix.pc.in" "${CMAKE_BINARY_DIR}/pkgconfig/${name}.pc" @ONLY)
+  install(FILES "${CMAKE_BINARY_DIR}/pkgconfig/${name}.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 endfunction()
 
 # vorlix_test(FILE LIBS...): one GoogleTest program for one test source.

@@ -72,6 +72,8 @@ extern "C" PB_EXPORT PB_OBJ* pb___ObjCreate(size_t size, PB_SORT* sort) {
     return obj;
 }
 
+extern "C" PB_EXPORT PB_OBJ* pbObjCreate(size_t size, PB_SORT* sort) { return pb___ObjCreate(size, sort); }
+
 extern "C" PB_EXPORT void pb___ObjFree(PB_OBJ* obj) {
     PB_ASSERT(obj);
     PB_SORT* sort = obj->sort;

@@ -69,6 +69,9 @@ extern PB_EXPORT PB_SORT pb___sort_PB_SORT;
 /* A new zero-filled object of size bytes (at least sizeof(PB_OBJ)) with a
  * reference count of 1. Running out of memory stops the process. */
 PB_EXPORT PB_OBJ* pb___ObjCreate(size_t size, PB_SORT* sort);
+/* The same, under the name that modules written outside the runtime use to
+ * create objects of their own sorts. */
+PB_EXPORT PB_OBJ* pbObjCreate(size_t size, PB_SORT* sort);
 /* Runs the sort's free function and returns the memory. Called by the
  * release that brings the count to 0; never directly otherwise. */
 PB_EXPORT void pb___ObjFree(PB_OBJ* obj);

@@ -149,6 +149,10 @@ extern "C" PB_EXPORT PB_PROCESS* pb___ProcessCreate(PB_INT flags, void (*func)(P
     return p;
 }
 
+extern "C" PB_EXPORT PB_PROCESS* pbProcessCreate(void (*func)(PB_OBJ* object), PB_OBJ* object, const char* name) {
+    return pb___ProcessCreate(0, func, object, name);
+}
+
 extern "C" PB_EXPORT void pbProcessSchedule(PB_PROCESS* process) {
     PB_ASSERT(process);
     bool threaded = !pb::clockManual();

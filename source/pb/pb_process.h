@@ -42,6 +42,8 @@ PB_STDFUNCS_DECLARE(pbProcess, PB_PROCESS);
 PB_EXPORT PB_PROCESS* pb___ProcessCreate(PB_INT flags, void (*func)(PB_OBJ* object), PB_OBJ* object,
                                          const char* name);
 
+/* pb___ProcessCreate without the reserved flags: what modules call. */
+PB_EXPORT PB_PROCESS* pbProcessCreate(void (*func)(PB_OBJ* object), PB_OBJ* object, const char* name);
 /* Asks for one more run of the process; does nothing once it is halted. */
 PB_EXPORT void pbProcessSchedule(PB_PROCESS* process);
 /* Stops the process for good; see above for what it waits for. */

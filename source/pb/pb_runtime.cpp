@@ -25,6 +25,7 @@ struct State {
     bool started = false;
     std::vector<PB_MODULE*> modules;  // load order; descriptors are immortal
     std::vector<std::string> loading;  // names being loaded (cycle guard)
+    std::string failure;               // why the last load failed (by loadLock)
     pb::Ref<PB_RUNTIME_PATHS> paths;
     std::time_t startTime = 0;
 };
@@ -54,7 +55,8 @@ std::string folderOfRuntimeLibrary() {
 }
 
 // The descriptor of module name: already in the process, or from its
-// library. Libraries stay loaded for the life of the process.
+// library. Libraries stay loaded for the life of the process. When there is
+// none, state.failure says what the loader reported for each place tried.
 PB_MODULE* findDescriptor(const std::string& name) {
     std::string symbol = name + "___module";
     if (void* sym = dlsym(RTLD_DEFAULT, symbol.c_str())) return static_cast<PB_MODULE*>(sym);
@@ -66,21 +68,41 @@ PB_MODULE* findDescriptor(const std::string& name) {
     std::string own = folderOfRuntimeLibrary();
     if (!own.empty()) candidates.push_back(own + "/" + file);
     candidates.push_back(file);
+    std::string notFound, failures;
     for (const auto& candidate : candidates) {
         void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_GLOBAL);
-        if (!handle) continue;
+        if (!handle) {
+            // A library that exists but cannot be loaded (an undefined
+            // symbol, a wrong architecture) matters more than one that is
+            // simply not in that folder.
+            const char* error = dlerror();
+            bool exists = candidate.find('/') != std::string::npos ? ::access(candidate.c_str(), F_OK) == 0
+                                                                   : error && !std::string(error).ends_with("No such file or directory");
+            if (exists) failures += (failures.empty() ? "" : "; ") + std::string(error ? error : candidate);
+            else notFound += (notFound.empty() ? "" : ", ") + candidate;
+            continue;
+        }
         if (void* sym = dlsym(handle, symbol.c_str())) return static_cast<PB_MODULE*>(sym);
+        failures += (failures.empty() ? "" : "; ") + candidate + " has no module descriptor " + symbol;
         dlclose(handle);
     }
+    state.failure = !failures.empty() ? failures : file + " not found (looked for " + notFound + ")";
     return nullptr;
 }
 
 PB_MODULE* load(const std::string& name) {
     if (PB_MODULE* m = findLoaded(name)) return m;
     for (const auto& n : state.loading)
-        if (n == name) return nullptr;  // a cycle in the used-module lists
+        if (n == name) {  // a cycle in the used-module lists
+            state.failure = "module " + name + " uses itself through its used modules";
+            return nullptr;
+        }
     PB_MODULE* module = findDescriptor(name);
-    if (!module || !module->record || name != module->record->moduleName) return nullptr;
+    if (!module) return nullptr;
+    if (!module->record || name != module->record->moduleName) {
+        state.failure = "the descriptor " + name + "___module does not describe module " + name;
+        return nullptr;
+    }
     state.loading.push_back(name);
     // Modules this one uses come first.
     bool usable = true;
@@ -91,11 +113,17 @@ PB_MODULE* load(const std::string& name) {
         if (end == std::string::npos) end = uses.size();
         std::string used = uses.substr(at, end - at);
         at = end + 1;
-        if (!used.empty() && !load(used)) usable = false;
+        if (!used.empty() && !load(used)) {
+            usable = false;
+            state.failure = "module " + used + ", which it uses, did not load: " + state.failure;
+        }
     }
     state.loading.pop_back();
     if (!usable) return nullptr;
-    if (module->startupFunc && !module->startupFunc()) return nullptr;
+    if (module->startupFunc && !module->startupFunc()) {
+        state.failure = "its start-up hook failed";
+        return nullptr;
+    }
     std::lock_guard guard(stateLock);
     state.modules.push_back(module);
     return module;
@@ -151,6 +179,19 @@ extern "C" PB_EXPORT PB_MODULE* pbRuntimeLoadModule(PB_STRING* name) {
     PB_ASSERT(pbRuntimeStarted());
     std::lock_guard load(loadLock);
     return ::load(utf8(name));
+}
+
+extern "C" PB_EXPORT PB_MODULE* pbRuntimeLoadModuleWithReason(PB_STRING* name, PB_STRING** reason) {
+    PB_ASSERT(pbModuleNameOk( name ));
+    PB_ASSERT(pbRuntimeStarted());
+    std::lock_guard load(loadLock);
+    state.failure.clear();
+    PB_MODULE* module = ::load(utf8(name));
+    if (reason) {
+        *reason = nullptr;
+        if (!module) *reason = pbStringCreateFromCstr(state.failure.c_str(), PB_INT(state.failure.size()));
+    }
+    return module;
 }
 
 extern "C" PB_EXPORT PB_MODULE* pbRuntimeLoadModuleCstr(const char* name, PB_INT length) {

@@ -37,6 +37,12 @@ PB_EXPORT PB_BOOL pbRuntimeStarted(void);
  * is started and name is a valid module name. */
 PB_EXPORT PB_MODULE* pbRuntimeLoadModule(PB_STRING* name);
 PB_EXPORT PB_MODULE* pbRuntimeLoadModuleCstr(const char* name, PB_INT length);
+/* As pbRuntimeLoadModule; when the module does not load, *reason (when
+ * reason is not NULL) receives what went wrong, in the loader's words: the
+ * library was not found (and where it was looked for), could not be loaded
+ * (an undefined symbol, ...), has no descriptor, a used module did not
+ * load, or the start-up hook failed. *reason is NULL on success. */
+PB_EXPORT PB_MODULE* pbRuntimeLoadModuleWithReason(PB_STRING* name, PB_STRING** reason);
 /* The loaded module of that name, or NULL. */
 PB_EXPORT PB_MODULE* pbRuntimeModule(PB_STRING* name);
 /* The modules of the process in load order ("pb" first). */

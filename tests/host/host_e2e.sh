@@ -39,7 +39,7 @@ grep -q '^configuration: loaded from configuration directory, 3 objects' <<<"$ou
 [ "$(jq -S .store.objects "$dir/cs.vqconfig")" = "$first" ] || fail "objects changed across a restart"
 # A file an administrator narrowed further keeps its mode.
 chmod 400 "$dir/cs.vqconfig"
-"$host" --config "$dir" --module demo --manual-clock >/dev/null || fail "run with a read-only main file"
+"$host" --config "$dir" --module demo --manual-clock --run-ms 0 >/dev/null || fail "run with a read-only main file"
 [ "$(stat -c %a "$dir/cs.vqconfig")" = 400 ] || fail "saving widened the main file's mode"
 chmod 600 "$dir/cs.vqconfig"
 
@@ -48,7 +48,7 @@ chmod 600 "$dir/cs.vqconfig"
 good=$(cat "$dir/cs.vqconfig")
 sed -i '0,/"objects":{/s//"objects":{,/' "$dir/cs.vqconfig"
 cp "$dir/cs.vqconfig" "$dir/broken"
-out=$("$host" --config "$dir" --module demo --manual-clock 2>&1) || fail "fallback to the backup failed"
+out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 0 2>&1) || fail "fallback to the backup failed"
 echo "$out"
 grep -q 'falling back to the backup' <<<"$out" || fail "fallback not announced"
 grep -q "cs.vqconfig: line [0-9]*, column [0-9]*: " <<<"$out" || fail "no line and column for the syntax error"
@@ -60,7 +60,7 @@ grep -q '^configuration: loaded from backup file, 3 objects' <<<"$out" || fail "
 # the message names the file.
 cp "$dir/broken" "$dir/cs.vqconfig"
 rm "$dir/cs-backup.vqconfig"
-rc=0; out=$("$host" --config "$dir" --module demo --manual-clock 2>&1) || rc=$?
+rc=0; out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 0 2>&1) || rc=$?
 echo "$out"
 [ "$rc" -ne 0 ] || fail "a configuration that did not load gave exit status 0"
 grep -q "$dir/cs.vqconfig: line [0-9]*, column [0-9]*: " <<<"$out" || fail "message does not name file and place"
@@ -69,11 +69,11 @@ cmp -s "$dir/cs.vqconfig" "$dir/broken" || fail "a broken configuration was over
 
 # A backup alone that does not load stops the host as well.
 mv "$dir/cs.vqconfig" "$dir/cs-backup.vqconfig"
-rc=0; "$host" --config "$dir" --manual-clock >/dev/null 2>&1 || rc=$?
+rc=0; "$host" --config "$dir" --manual-clock --run-ms 0 >/dev/null 2>&1 || rc=$?
 [ "$rc" -ne 0 ] && [ ! -e "$dir/cs.vqconfig" ] || fail "a broken backup alone was overwritten"
 
 # A configuration directory that does not exist is an error.
-rc=0; out=$("$host" --config "$dir/missing" --manual-clock 2>&1) || rc=$?
+rc=0; out=$("$host" --config "$dir/missing" --manual-clock --run-ms 0 2>&1) || rc=$?
 [ "$rc" -ne 0 ] || fail "a missing configuration directory gave exit status 0"
 grep -q "$dir/missing" <<<"$out" || fail "message does not name the missing directory"
 echo "1 passed, 0 failed"

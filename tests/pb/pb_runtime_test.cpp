@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <filesystem>
 #include <string>
 
 #include "pb/pb.h"
@@ -53,6 +54,27 @@ TEST(PbRuntime, LoadsAModuleByNameAndRunsItsHooksInOrder) {
     pbRuntimeStop();
     EXPECT_STREQ(log(), "startup;halt;shutdown;finalRelease;");
     EXPECT_FALSE(pbRuntimeStarted());
+}
+
+// A module that does not load comes with the loader's reason: a library
+// that is nowhere, and one that is there but holds no descriptor.
+TEST(PbRuntime, SaysWhyAModuleDidNotLoad) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    char dir[] = "/tmp/pb_runtime_test_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string copy = std::string(dir) + "/libvorlix-other.so";
+    std::filesystem::copy_file(std::string(TINY_MODULE_DIR) + "/libvorlix-tinymod.so", copy);
+    auto paths = pb::adopt(pbRuntimePathsCreate());
+    pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_MODULES, dir, -1);
+    pbRuntimeStart(paths.get());
+    auto name = [](const char* n) { return pb::adopt(pbStringCreateFromCstr(n, -1)); };
+    PB_STRING* reason = nullptr;
+    EXPECT_EQ(pbRuntimeLoadModuleWithReason(name("nosuchmodule").get(), &reason), nullptr);
+    EXPECT_EQ(text(reason).rfind("libvorlix-nosuchmodule.so not found (looked for " + std::string(dir), 0), 0u);
+    EXPECT_EQ(pbRuntimeLoadModuleWithReason(name("other").get(), &reason), nullptr);
+    EXPECT_EQ(text(reason), copy + " has no module descriptor other___module");
+    pbRuntimeStop();
+    std::filesystem::remove_all(dir);
 }
 
 TEST(PbRuntime, PathsAndInfo) {

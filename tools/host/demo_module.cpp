@@ -3,7 +3,8 @@
 // run shows the module "cs" at work.
 //
 // Configuration (module "demo" under "modules" in the configuration):
-//     { "tickMilliseconds": 1000, "label": "demo" }
+//     { "tickMilliseconds": 1000, "label": "demo", "token": "..." }
+// "token" is private data: written only when private data is asked for.
 // Status items: "csUp" (true while the module runs), "demoTicks" (counts
 // the ticks), "demoPhase" (ticks modulo 10), "demoLabel".
 #include <atomic>
@@ -28,6 +29,7 @@ struct Demo {
     std::mutex lock;                    // guards tickMs, label and ticks
     PB_INT tickMs = 1000;
     pb::Ref<PB_STRING> label;
+    pb::Ref<PB_STRING> token;           // private; may be null
     PB_INT ticks = 0;
     pb::Ref<CS_STATUS_REPORTER> reporter;
     pb::Ref<PB_PROCESS> process;        // runs tick(); holds no reference to us
@@ -48,11 +50,12 @@ void tick(PB_OBJ*) {
     pbTimerSchedule(demo->timer.get(), tickMs);
 }
 
-PB_STORE* config(PB_OBJ*, PB_BOOL, PB_BOOL) {
+PB_STORE* config(PB_OBJ*, PB_BOOL, PB_BOOL includePrivateData) {
     std::lock_guard guard(demo->lock);
     PB_STORE* store = pbStoreCreate();
     pbStoreSetValueIntCstr(&store, "tickMilliseconds", -1, demo->tickMs);
     pbStoreSetValueCstr(&store, "label", -1, demo->label.get());
+    if (includePrivateData && demo->token) pbStoreSetValueCstr(&store, "token", -1, demo->token.get());
     return store;
 }
 
@@ -60,10 +63,12 @@ PB_STORE* config(PB_OBJ*, PB_BOOL, PB_BOOL) {
 void setConfig(PB_OBJ*, PB_STORE* store) {
     PB_INT ms;
     auto label = pb::adopt(pbStoreValueCstr(store, "label", -1));
+    auto token = pb::adopt(pbStoreValueCstr(store, "token", -1));
     {
         std::lock_guard guard(demo->lock);
         if (pbStoreValueIntCstr(store, "tickMilliseconds", -1, &ms) && ms >= 10 && ms <= 3600000) demo->tickMs = ms;
         if (label) demo->label = label;
+        if (token) demo->token = token;
     }
     if (label) csStatusReporterSetItemCstrString(demo->reporter.get(), "demoLabel", -1, label.get());
 }

@@ -1,67 +1,48 @@
-// vorlix-host: a host process for the runtime and its modules.
+// vorlix-host: the service that runs the runtime, its modules and the
+// configuration cycle of the module "cs".
 //
-//   vorlix-host [--config DIR] [--initial FILE] [--trace FILE] [--run-ms N]
-//               [--manual-clock] [--module NAME]...
-//
-// Starts the runtime with DIR as its configuration directory, switches the
-// trace sink on when asked, loads the module "cs" and the modules named,
-// then runs the configuration cycle: load the saved configuration (from DIR,
-// or FILE when DIR holds none), migrate it through the registered updates,
-// apply it, run for N milliseconds (in virtual time with --manual-clock),
-// gather the configuration, save it to DIR, print the status of every
-// module and stop the runtime.
-//
-// A configuration file that exists but does not load is never written
-// over. When the main file is broken and the backup loads, the host says
-// so, moves the main file aside (cs.vqconfig.broken-N) and goes on with the
-// backup; when no file loads, it names each broken file with what is wrong
-// (for JSON, the line and column) and exits with status 1 without saving.
-// So does a configuration directory that does not exist.
-#include <sys/stat.h>
-
-#include <cerrno>
+// Started without --run-ms it is a service: it loads, migrates and applies
+// the saved configuration, tells systemd it is ready, and runs until
+// SIGTERM or SIGINT, reloading on SIGHUP and saving shortly after every
+// change (host_service.h); an optional loopback HTTP endpoint shows status,
+// configuration and metrics (host_http.h). With --run-ms N it runs for N
+// milliseconds (in virtual time with --manual-clock), gathers, saves,
+// prints every module's status and stops: the form the demo and the tests
+// use. Exit status: 0 done, 1 the host could not go on (the message says
+// why), 2 bad options.
+#include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
+#include "../common/text.h"
 #include "cs/cs.h"
+#include "host_configuration.h"
+#include "host_http.h"
+#include "host_log.h"
+#include "host_service.h"
 #include "pb/pb.h"
-#include "pb/pb_path.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"
 #include "pb/pb_runtime_clock.h"
-#include "pb/pb_store_encoding.h"
 #include "tr/tr.h"
 
 namespace {
 
+using namespace vorlix::host;
+using vorlix::tools::utf8;
+
 struct Options {
-    std::string configDir, initialFile, traceFile;
-    long long runMs = 0;
+    std::string configDir, initialFile, traceFile, modulesDir, http;
+    long long runMs = -1;
+    long long saveDelayMs = 1000;
     bool manualClock = false;
-    std::vector<std::string> modules{"cs"};
+    std::vector<std::string> modules;
 };
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: vorlix-host [--config DIR] [--initial FILE] [--trace FILE] [--run-ms N]\n"
-                 "                   [--manual-clock] [--module NAME]...\n");
-    return 2;
-}
-
-std::string utf8(PB_STRING* s) {
-    if (!s) return "";
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
-}
 
 std::string itemText(CS_STATUS_ITEM* item) {
     switch (csStatusItemType(item)) {
@@ -78,205 +59,164 @@ void printStatus() {
     for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
         auto name = pb::adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
         auto status = pb::adopt(csModuleStatusByModuleName(name.get()));
-        std::printf("status %s:", utf8(name.get()).c_str());
+        std::string line = "status " + utf8(name.get()) + ":";
         if (status) {
             auto items = pb::adopt(csStatusItems(status.get()));
             for (PB_INT k = 0; k < csStatusItemsLength(items.get()); ++k) {
                 auto itemName = pb::adopt(csStatusItemsNameAt(items.get(), k));
                 auto item = pb::adopt(csStatusItemsItemAt(items.get(), k));
-                std::printf(" %s=%s", utf8(itemName.get()).c_str(), itemText(item.get()).c_str());
+                line += " " + utf8(itemName.get()) + "=" + itemText(item.get());
             }
         }
-        std::printf("\n");
+        logLine(line);
     }
 }
 
-bool exists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
+// A directory the host can read and write, or a message saying why not.
+std::string directoryProblem(const std::string& dir, const char* what) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return std::string(what) + " " + dir + " does not exist";
+    if (!S_ISDIR(st.st_mode)) return std::string(what) + " " + dir + " is not a directory";
+    if (::access(dir.c_str(), R_OK | W_OK | X_OK) != 0)
+        return std::string(what) + " " + dir + " is not readable and writable by this user";
+    return "";
 }
 
-// One configuration file: what it holds, or why it does not load.
-struct Loaded {
-    pb::Ref<PB_STORE> config;
-    std::string error;  // empty when loaded
-};
-
-Loaded loadFile(const std::string& file) {
-    auto path = pb::adopt(pbStringCreateFromCstr(file.c_str(), -1));
-    if (auto config = pb::adopt(cs___ConfigStoreLoadFromFile(path.get()))) return {config, ""};
-    errno = 0;
-    auto bytes = pb::adopt(pbPathFileReadBuffer(path.get()));
-    if (!bytes) return {nullptr, std::string("cannot be read: ") + std::strerror(errno ? errno : EIO)};
-    if (auto error = pb::adopt(pbStoreDecodeError(bytes.get()))) return {nullptr, utf8(error.get())};
-    return {nullptr, "is not a configuration (its store header is not of type CS_CONFIG)"};
-}
-
-void reportBroken(const std::string& file, const std::string& error) {
-    std::fprintf(stderr, "vorlix-host: configuration file %s: %s\n", file.c_str(), error.c_str());
-}
-
-// Moves a broken file aside under the first free name file.broken-N.
-std::optional<std::string> keepAside(const std::string& file) {
-    for (int n = 1; n < 1000; ++n) {
-        std::string aside = file + ".broken-" + std::to_string(n);
-        if (exists(aside)) continue;
-        if (std::rename(file.c_str(), aside.c_str()) != 0) break;
-        return aside;
-    }
-    return std::nullopt;
-}
-
-// Finds the configuration to start from: the main file, else the backup
-// (announced; a broken main file is moved aside first), else the initial
-// file when neither exists. Returns false when a file that exists does not
-// load and nothing else can stand in for it: nothing may be saved then.
-bool findConfiguration(const Options& options, pb::Ref<PB_STORE>* config, std::string* source) {
-    if (!options.configDir.empty()) {
-        std::string main = options.configDir + "/cs.vqconfig";
-        std::string backup = options.configDir + "/cs-backup.vqconfig";
-        bool mainExists = exists(main), backupExists = exists(backup);
-        Loaded first = mainExists ? loadFile(main) : Loaded{};
-        if (first.config) {
-            *config = first.config;
-            *source = "configuration directory";
-            return true;
+// Loads "cs" and the named modules; false after naming each that failed
+// and the loader's reason.
+bool loadModules(const Options& options) {
+    bool ok = true;
+    std::vector<std::string> names{"cs"};
+    names.insert(names.end(), options.modules.begin(), options.modules.end());
+    for (const auto& name : names) {
+        auto string = vorlix::tools::makeString(name);
+        if (!pbModuleNameOk(string.get())) {
+            logError("\"" + name + "\" is not a module name");
+            ok = false;
+            continue;
         }
-        if (mainExists) reportBroken(main, first.error);
-        Loaded second = backupExists ? loadFile(backup) : Loaded{};
-        if (second.config) {
-            if (mainExists) {
-                auto aside = keepAside(main);
-                if (!aside) {
-                    std::fprintf(stderr, "vorlix-host: cannot move %s aside: %s\n", main.c_str(), std::strerror(errno));
-                    return false;
-                }
-                std::printf("configuration: %s did not load, kept as %s\n", main.c_str(), aside->c_str());
-            }
-            std::printf("configuration: falling back to the backup %s\n", backup.c_str());
-            *config = second.config;
-            *source = "backup file";
-            return true;
+        PB_STRING* reason = nullptr;
+        if (!pbRuntimeLoadModuleWithReason(string.get(), &reason)) {
+            logError("cannot load module " + name + ": " + utf8(reason));
+            ok = false;
         }
-        if (backupExists) reportBroken(backup, second.error);
-        if (mainExists || backupExists) {
-            std::fprintf(stderr, "vorlix-host: no configuration loaded; fix or remove the file%s above\n",
-                         mainExists && backupExists ? "s" : "");
-            return false;
-        }
+        if (reason) pbStringRelease(reason);
     }
-    if (!options.initialFile.empty()) {
-        Loaded initial = loadFile(options.initialFile);
-        if (!initial.config) {
-            reportBroken(options.initialFile, initial.error);
-            return false;
-        }
-        *config = initial.config;
-        *source = "initial file";
+    auto loaded = pb::adopt(pbRuntimeModulesVector());
+    std::string line = "modules:";
+    for (PB_INT i = 0; i < pbVectorLength(loaded.get()); ++i) {
+        auto held = pb::adopt(pbModuleFrom(pbVectorObjAt(loaded.get(), i)));
+        auto* module = held.get();
+        line += std::string(" ") + pbModuleNameCstr(module) + " " + pbModuleRecord(module)->moduleVersion;
     }
-    return true;
+    logLine(line);
+    return ok;
 }
 
-// Loads, migrates and applies the saved configuration; false when a file
-// that exists did not load.
-bool loadConfiguration(const Options& options) {
-    pb::Ref<PB_STORE> config;
-    std::string source;
-    if (!findConfiguration(options, &config, &source)) return false;
-    if (!config) {
-        std::printf("configuration: none saved, starting empty\n");
-        return true;
-    }
-    auto update = pb::adopt(csUpdateCreate(config.get()));
-    csUpdateTableUpdate(update.out());
-    auto migrated = pb::adopt(csUpdateCurrent(update.get()));
-    PB_INT version = csConfigSetConfig(migrated.get());
-    auto objects = pb::adopt(pbStoreStoreCstr(migrated.get(), "objects", -1));
-    std::printf("configuration: loaded from %s, %lld objects, version %lld\n", source.c_str(),
-                static_cast<long long>(objects ? pbStoreLength(objects.get()) : 0), static_cast<long long>(version));
-    return true;
-}
+// The runtime is started: run the host in the chosen mode.
+int runHost(const Options& options) {
+    if (!loadModules(options)) return 1;
+    HostConfiguration configuration(options.configDir, options.initialFile);
+    if (!configuration.loadAtStart()) return 1;
 
-void run(const Options& options) {
-    if (options.runMs <= 0) return;
-    if (options.manualClock) pbRuntimeManualAdvance(options.runMs);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(options.runMs));
+    if (options.runMs >= 0) {
+        if (options.manualClock) pbRuntimeManualAdvance(options.runMs);
+        else std::this_thread::sleep_for(std::chrono::milliseconds(options.runMs));
+        bool saved = configuration.save(true);
+        logLine("configuration: version " + std::to_string(csConfigVersion()) + ", " +
+                (!configuration.hasDirectory() ? "not saved (no configuration directory)"
+                                               : saved ? "saved" : "not saved (write failed)"));
+        printStatus();
+        return saved ? 0 : 1;
+    }
+
+    if (!configuration.hasDirectory())
+        logLine("configuration: no --config directory; changes are not saved");
+    HttpEndpoint http;
+    if (!options.http.empty()) {
+        std::string error;
+        if (!http.start(options.http, &error)) {
+            logError(error);
+            return 1;
+        }
+        logLine("http: listening on " + http.address());
+    }
+    HostService service(configuration, options.saveDelayMs);
+    if (!service.ready()) {
+        logError("cannot set up signal and timer descriptors");
+        return 1;
+    }
+    int status = service.run();
+    http.stop();
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--manual-clock") {
-            options.manualClock = true;
-            continue;
-        }
-        if (i + 1 >= argc) return usage();
-        if (arg == "--config") options.configDir = argv[++i];
-        else if (arg == "--initial") options.initialFile = argv[++i];
-        else if (arg == "--trace") options.traceFile = argv[++i];
-        else if (arg == "--run-ms") options.runMs = std::atoll(argv[++i]);
-        else if (arg == "--module") options.modules.push_back(argv[++i]);
-        else return usage();
-    }
+    // Before any thread exists, so every thread inherits the mask and the
+    // service reads the signals from its signalfd.
+    blockServiceSignals();
 
-    if (!options.configDir.empty()) {
-        struct stat st;
-        int err = ::stat(options.configDir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-        if (err) {
-            std::fprintf(stderr, "vorlix-host: configuration directory %s: %s\n", options.configDir.c_str(),
-                         std::strerror(err));
+    Options options;
+    CLI::App app{"vorlix-host: runs the runtime, its modules and their configuration as a service.\n"
+                 "Without --run-ms it runs until SIGTERM or SIGINT, reloads on SIGHUP and saves\n"
+                 "the configuration after every change and when it stops.",
+                 "vorlix-host"};
+    app.add_option("--config", options.configDir, "configuration directory (cs.vqconfig, cs-backup.vqconfig)")
+        ->type_name("DIR");
+    app.add_option("--initial", options.initialFile, "configuration to start from when DIR holds none")
+        ->type_name("FILE");
+    app.add_option("--module", options.modules, "load module NAME (libvorlix-NAME.so); repeatable")
+        ->type_name("NAME");
+    app.add_option("--modules", options.modulesDir, "directory searched first for module libraries")
+        ->type_name("DIR");
+    app.add_option("--http", options.http, "serve /status, /config, /metrics, /healthz on a loopback address")
+        ->type_name("ADDR:PORT");
+    app.add_option("--save-delay-ms", options.saveDelayMs, "save this long after a change of the configuration")
+        ->check(CLI::Range(0LL, 3600000LL))
+        ->type_name("MS");
+    app.add_option("--trace", options.traceFile, "write the trace as JSON lines to FILE")->type_name("FILE");
+    app.add_option("--run-ms", options.runMs, "run N milliseconds, save, print the status and stop")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("N");
+    app.add_flag("--manual-clock", options.manualClock, "with --run-ms: run in virtual time");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return 2;
+    }
+    if (options.manualClock && options.runMs < 0) {
+        std::fprintf(stderr, "vorlix-host: --manual-clock needs --run-ms\n");
+        return 2;
+    }
+    for (auto [dir, what] : {std::pair{options.configDir, "configuration directory"},
+                             std::pair{options.modulesDir, "modules directory"}}) {
+        if (dir.empty()) continue;
+        if (std::string problem = directoryProblem(dir, what); !problem.empty()) {
+            logError(problem);
             return 1;
         }
     }
+
     if (!options.traceFile.empty() && !trSinkOpenFileCstr(options.traceFile.c_str(), -1)) {
-        std::fprintf(stderr, "vorlix-host: cannot open trace file %s\n", options.traceFile.c_str());
+        logError("cannot open the trace file " + options.traceFile);
         return 1;
     }
     if (options.manualClock) pbRuntimeSetManualClock(PB_TRUE);
     auto paths = pb::adopt(pbRuntimePathsCreate());
     if (!options.configDir.empty())
         pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_CONFIGURATION, options.configDir.c_str(), -1);
+    if (!options.modulesDir.empty())
+        pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_MODULES, options.modulesDir.c_str(), -1);
     pbRuntimeStart(paths.get());
-
-    int status = 0;
-    for (const auto& name : options.modules) {
-        if (!pbRuntimeLoadModuleCstr(name.c_str(), -1)) {
-            std::fprintf(stderr, "vorlix-host: cannot load module %s\n", name.c_str());
-            status = 1;
-        }
-    }
-    auto loaded = pb::adopt(pbRuntimeModulesVector());
-    std::printf("modules:");
-    for (PB_INT i = 0; i < pbVectorLength(loaded.get()); ++i) {
-        auto module = pb::adopt(pbModuleFrom(pbVectorObjAt(loaded.get(), i)));
-        std::printf(" %s %s", pbModuleNameCstr(module.get()), pbModuleRecord(module.get())->moduleVersion);
-    }
-    std::printf("\n");
-
-    if (status == 0 && !loadConfiguration(options)) status = 1;
-    if (status == 0) {
-        run(options);
-        PB_INT version = csConfigGather();
-        auto config = pb::adopt(csConfigConfig(nullptr));
-        if (options.configDir.empty()) {
-            std::printf("configuration: version %lld, not saved (no configuration directory)\n",
-                        static_cast<long long>(version));
-        } else if (cs___ConfigStoreSave(config.get())) {
-            std::printf("configuration: version %lld, saved\n", static_cast<long long>(version));
-        } else {
-            std::fprintf(stderr, "vorlix-host: configuration version %lld not saved to %s\n",
-                         static_cast<long long>(version), options.configDir.c_str());
-            status = 1;
-        }
-        printStatus();
-    }
-
+    int status = runHost(options);
     pbRuntimeStop();
     pbRuntimeExecutorShutdown();
     trSinkClose();
-    std::printf("stopped\n");
+    logLine("stopped");
     return status;
 }

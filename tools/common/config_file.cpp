@@ -1,0 +1,54 @@
+// Reading and writing configuration files with reasons for failure.
+#include "config_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "cs/cs.h"
+#include "pb/pb.h"
+#include "pb/pb_path.h"
+#include "pb/pb_store_encoding.h"
+#include "text.h"
+
+namespace vorlix::tools {
+
+// The store comes from the module's own loader, so the tool and the host
+// accept exactly what the service would; the rest explains a refusal.
+ConfigFile readConfigFile(const std::string& path) {
+    ConfigFile out;
+    auto name = makeString(path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        out.error = std::string("cannot be read: ") + std::strerror(errno);
+        return out;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        out.error = "is a directory";
+        return out;
+    }
+    errno = 0;
+    auto bytes = pb::adopt(pbPathFileReadBuffer(name.get()));
+    if (!bytes) {
+        out.error = std::string("cannot be read: ") + std::strerror(errno ? errno : EIO);
+        return out;
+    }
+    PB_STORE_HEADER* header = nullptr;
+    auto decoded = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
+    auto held = pb::adopt(header);
+    if (held) out.headerType = utf8(pb::adopt(pbStoreHeaderType(held.get())).get());
+    if (auto config = pb::adopt(cs___ConfigStoreLoadFromFile(name.get()))) {
+        out.store = config;
+        return out;
+    }
+    if (auto error = pb::adopt(pbStoreDecodeError(bytes.get()))) out.error = utf8(error.get());
+    else if (!decoded) out.error = "is not a valid encoded store";
+    else out.error = "is not a configuration (its store header is of type " + out.headerType + ", not CS_CONFIG)";
+    return out;
+}
+
+bool writeConfigFile(PB_STORE* config, const std::string& path) {
+    return cs___ConfigStoreSaveToFile(config, makeString(path).get());
+}
+
+}  // namespace vorlix::tools

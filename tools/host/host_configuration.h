@@ -1,0 +1,60 @@
+// The configuration cycle of the host: load, migrate and apply at start
+// and on reload, gather and save, and what an operator must be told about
+// it.
+//
+// Nothing an operator wrote disappears in silence: entries that apply
+// passes over are named with the reason; the "modules" entries of modules
+// that are not loaded in this run are written back unchanged by every
+// save; and when a save would still drop something the loaded file held, a
+// copy of the configuration as loaded is kept beside the new files first.
+#pragma once
+
+#include <string>
+
+#include "pb/pb_ref.hpp"
+#include "pb/pb_store.h"
+
+namespace vorlix::host {
+
+class HostConfiguration {
+public:
+    // configDir may be empty (no files: nothing is loaded from or saved to
+    // a directory); initialFile is read when the directory holds none.
+    HostConfiguration(std::string configDir, std::string initialFile);
+
+    // Loads, migrates and applies at start. False (after saying why) when
+    // the host cannot go on.
+    bool loadAtStart();
+    // SIGHUP: loads the files again and applies them, logging the objects
+    // created, reconfigured, replaced and deleted. On failure the running
+    // configuration stays as it is and false is returned.
+    bool reload();
+    // Saves the latest configuration (gathering first when asked). Does
+    // nothing without a configuration directory. False when writing failed.
+    bool save(bool gather);
+
+    // The version of the configuration that the last save wrote.
+    long long savedVersion() const { return savedVersion_; }
+    bool hasDirectory() const { return !configDir_.empty(); }
+
+private:
+    // The configuration stored in the files (or the initial file), or null
+    // when there is none; *failed when a file exists but cannot be used.
+    // *source names where it came from. fallback: a broken main file may
+    // be replaced by the backup (at start only).
+    pb::Ref<PB_STORE> read(std::string* source, bool* failed, bool fallback);
+    // Migrates and applies config; reports what apply passes over.
+    void apply(PB_STORE* config);
+    // Adds the module entries of modules not loaded now to config.
+    void keepModulesNotLoaded(pb::Ref<PB_STORE>& config);
+    // Names of what the last loaded configuration held that config lacks.
+    std::string dropped(PB_STORE* config);
+
+    std::string configDir_, initialFile_;
+    pb::Ref<PB_STORE> loaded_;   // the last configuration loaded, migrated
+    pb::Ref<PB_STORE> original_; // the same as it was read, before migration
+    bool copyKept_ = false;      // a copy of original_ is on disk
+    long long savedVersion_ = 0;
+};
+
+}  // namespace vorlix::host
