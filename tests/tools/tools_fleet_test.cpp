@@ -67,16 +67,24 @@ TEST_F(ToolsFleet, GroupKeyHoldsTheConfigurationFileForm) {
 }
 
 // A watch stream arrives in arbitrary pieces: only whole objects are
-// taken, braces inside strings do not count, the rest waits.
+// taken, braces inside strings do not count, the rest waits; split at
+// every byte, the same objects come out.
 TEST_F(ToolsFleet, WatchStreamIsSplitIntoWholeObjects) {
-    std::string buffer = R"({"result":{"created":true}}{"result":{"events":[{"kv":{"key":"e30i"}}]}})" "\n"
-                         R"({"result":{"x":"}{\"{"}})" "\n" R"({"result":{"ev)";
-    auto objects = EtcdClient::takeJsonObjects(&buffer);
+    const std::string stream = R"({"result":{"created":true}}{"result":{"events":[{"kv":{"key":"e30i"}}]}})" "\n"
+                               R"({"result":{"x":"}{\"{"}})" "\n" R"({"result":{"events":[]}})";
+    EtcdClient::JsonSplitter whole;
+    auto objects = whole.feed(stream.substr(0, stream.size() - 3));
     ASSERT_EQ(objects.size(), 3u);
     EXPECT_EQ(objects[2], R"({"result":{"x":"}{\"{"}})");
-    EXPECT_EQ(buffer, "\n{\"result\":{\"ev");
-    buffer += "ents\":[]}}";
-    EXPECT_EQ(EtcdClient::takeJsonObjects(&buffer).size(), 1u);
+    EXPECT_TRUE(whole.feed("]}").empty());
+    EXPECT_EQ(whole.feed("}"), std::vector<std::string>{R"({"result":{"events":[]}})"});
+
+    EtcdClient::JsonSplitter bytewise;
+    std::vector<std::string> pieces;
+    for (char c : stream)
+        for (auto& o : bytewise.feed(std::string_view(&c, 1))) pieces.push_back(o);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(pieces[2], objects[2]);
 }
 
 // Range answers: base64 keys and values, revisions as strings, fields at

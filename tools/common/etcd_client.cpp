@@ -58,19 +58,18 @@ size_t collect(char* data, size_t size, size_t count, void* out) {
 }
 
 struct Stream {
-    std::string buffer;
+    EtcdClient::JsonSplitter splitter;
+    simdjson::dom::parser parser;
     const std::function<void()>* onCreated;
-    const std::function<void(long long)>* onChange;
+    const std::function<void(const EtcdKv*)>* onChange;
     bool broken = false;
 };
 
 size_t streamed(char* data, size_t size, size_t count, void* out) {
     auto* stream = static_cast<Stream*>(out);
-    stream->buffer.append(data, size * count);
-    simdjson::dom::parser parser;
-    for (const auto& message : EtcdClient::takeJsonObjects(&stream->buffer)) {
+    for (const auto& message : stream->splitter.feed(std::string_view(data, size * count))) {
         simdjson::dom::element doc;
-        if (parser.parse(message).get(doc)) continue;
+        if (stream->parser.parse(message).get(doc)) continue;
         auto result = doc["result"];
         if (result.error()) {
             stream->broken = true;  // {"error": ...}: the watch ended
@@ -80,8 +79,13 @@ size_t streamed(char* data, size_t size, size_t count, void* out) {
         simdjson::dom::array events;
         if (result["events"].get_array().get(events)) continue;
         for (auto event : events) {
-            auto kv = event["kv"];
-            if (!kv.error()) (*stream->onChange)(number(kv.value_unsafe(), "mod_revision"));
+            std::vector<EtcdKv> kvs;
+            simdjson::dom::element kv;
+            if (text(event, "type") == "DELETE" || event["kv"].get(kv) ||
+                !EtcdClient::parseKvs("{\"kvs\":[" + simdjson::to_string(kv) + "]}", &kvs, nullptr) || kvs.empty())
+                (*stream->onChange)(nullptr);
+            else
+                (*stream->onChange)(&kvs.front());
         }
     }
     return size * count;
@@ -247,7 +251,7 @@ bool EtcdClient::revokeLease(long long id) {
 }
 
 bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCreated,
-                       const std::function<void(long long)>& onChange, const std::function<bool()>& stop) {
+                       const std::function<void(const EtcdKv*)>& onChange, const std::function<bool()>& stop) {
     CURL* curl = static_cast<CURL*>(curl_);
     if (!curl) {
         error_ = "cannot set up an HTTP connection";
@@ -256,7 +260,9 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
     curl_easy_reset(curl);
     std::string target = url_ + "/v3/watch";
     std::string body = "{\"create_request\":{\"key\":\"" + base64(key) + "\"}}";
-    Stream stream{{}, &onCreated, &onChange};
+    Stream stream;
+    stream.onCreated = &onCreated;
+    stream.onChange = &onChange;
     curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(body.size()));
@@ -275,28 +281,33 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
     return false;
 }
 
-std::vector<std::string> EtcdClient::takeJsonObjects(std::string* buffer) {
+std::vector<std::string> EtcdClient::JsonSplitter::feed(std::string_view bytes) {
     std::vector<std::string> out;
-    size_t start = std::string::npos, used = 0;
-    int depth = 0;
-    bool inString = false, escaped = false;
-    for (size_t i = 0; i < buffer->size(); ++i) {
-        char c = (*buffer)[i];
-        if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+    buffer_.append(bytes);
+    size_t used = 0;
+    for (; scanned_ < buffer_.size(); ++scanned_) {
+        char c = buffer_[scanned_];
+        if (inString_) {
+            if (escaped_) escaped_ = false;
+            else if (c == '\\') escaped_ = true;
+            else if (c == '"') inString_ = false;
             continue;
         }
-        if (c == '"') inString = true;
-        else if (c == '{') {
-            if (depth++ == 0) start = i;
-        } else if (c == '}' && depth > 0 && --depth == 0) {
-            out.push_back(buffer->substr(start, i + 1 - start));
-            used = i + 1;
+        if (c == '"') {
+            inString_ = true;
+        } else if (c == '{') {
+            if (depth_++ == 0) {
+                used = scanned_;  // what lies between objects is dropped
+            }
+        } else if (c == '}' && depth_ > 0 && --depth_ == 0) {
+            out.push_back(buffer_.substr(used, scanned_ + 1 - used));
+            used = scanned_ + 1;
+        } else if (depth_ == 0) {
+            used = scanned_ + 1;
         }
     }
-    buffer->erase(0, used);
+    buffer_.erase(0, used);
+    scanned_ -= used;
     return out;
 }
 

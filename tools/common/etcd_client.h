@@ -53,15 +53,26 @@ public:
     bool revokeLease(long long id);
 
     // Watches key from now on: onCreated once the watch stands, then
-    // onChange(modRevision) for each write or deletion. Returns false when
+    // onChange(kv) for each write, with the value written, or with a null
+    // kv for a deletion. Returns false when
     // the stream breaks (etcd stopped, connection lost) and true when stop
     // returned true.
     bool watch(const std::string& key, const std::function<void()>& onCreated,
-               const std::function<void(long long)>& onChange, const std::function<bool()>& stop);
+               const std::function<void(const EtcdKv*)>& onChange, const std::function<bool()>& stop);
 
-    // Splits a stream of concatenated JSON objects: the complete objects at
-    // the front of *buffer are removed from it and returned.
-    static std::vector<std::string> takeJsonObjects(std::string* buffer);
+    // Splits a stream of concatenated JSON objects that arrives in pieces of
+    // any size; each byte is looked at once, however large an object is.
+    class JsonSplitter {
+    public:
+        // The objects that the bytes so far complete.
+        std::vector<std::string> feed(std::string_view bytes);
+
+    private:
+        std::string buffer_;
+        size_t scanned_ = 0;
+        int depth_ = 0;
+        bool inString_ = false, escaped_ = false;
+    };
     // The key-values of a range response's "kvs" array; false when body is
     // not such a response.
     static bool parseKvs(std::string_view body, std::vector<EtcdKv>* kvs, long long* revision);

@@ -149,14 +149,27 @@ bool FleetMember::pause(long long ms) {
 
 void FleetMember::onWake() {
     drain(wakeFd_);
-    sync();
+    follow();
+}
+
+// The watch hands over the value written, which saves reading it again;
+// after a deletion or a new watch the key is read.
+void FleetMember::follow() {
+    std::optional<tools::EtcdKv> kv;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        kv.swap(watched_);
+    }
+    if (!kv || pendingWrite_) return sync();
+    if (kv->modRevision <= appliedRevision_) return;
+    applyGroup(*kv);
 }
 
 // The update signal is heard once: listen again before looking.
 void FleetMember::onLocalChange() {
     drain(changeFd_);
     csConfigUpdateAddSignalable(signalable_);
-    writeBack();
+    if (csConfigVersion() != baselineVersion_) writeBack();
 }
 
 pb::Ref<PB_STORE> FleetMember::fullConfig() {
@@ -206,6 +219,7 @@ void FleetMember::applyGroup(const tools::EtcdKv& kv) {
     auto merged = tools::keepHostValues(config.get(), kept.get());
     configuration_.applyReported(merged.get(), "etcd revision " + std::to_string(kv.modRevision), "fleet");
     baseline_ = tools::encodeConfig(groupStore().get());
+    baselineVersion_ = csConfigVersion();
 }
 
 void FleetMember::writeBack() {
@@ -225,6 +239,7 @@ void FleetMember::writeBack() {
     if (swapped) {
         appliedRevision_ = client_.revision();
         baseline_ = form;
+        baselineVersion_ = csConfigVersion();
         logLine("fleet: wrote this host's change to the group as revision " + std::to_string(client_.revision()));
         return;
     }
@@ -255,9 +270,16 @@ void FleetMember::watchLoop() {
     auto stop = [this] { return stopFlag_.load(); };
     auto created = [this] {
         if (!reachable_.exchange(true)) logLine("fleet: etcd at " + options_.url + " answers again");
-        wake();  // what changed while the watch did not stand
+        std::lock_guard<std::mutex> lock(mutex_);
+        watched_.reset();  // read what changed while the watch did not stand
+        wake();
     };
-    auto changed = [this](long long) { wake(); };
+    auto changed = [this](const tools::EtcdKv* kv) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (kv) watched_ = *kv;
+        else watched_.reset();
+        wake();
+    };
     while (!stopFlag_) {
         if (watcher.watch(configKey_, created, changed, stop)) break;
         if (reachable_.exchange(false))

@@ -69,6 +69,8 @@ private:
     // Reads the group's key and applies a revision not applied yet; then
     // writes a change that waited for etcd.
     void sync();
+    // Applies the write the watch saw, or reads the key when there is none.
+    void follow();
     void applyGroup(const tools::EtcdKv& kv);
     // Writes this host's configuration when it differs from the group's.
     void writeBack();
@@ -87,10 +89,12 @@ private:
     int wakeFd_ = -1, changeFd_ = -1;
     PB_SIGNALABLE* signalable_ = nullptr;
     std::string baseline_;        // the group's form of what was last applied or written
+    long long baselineVersion_ = -1;  // the configuration's version then
     bool pendingWrite_ = false;   // a local change waits for etcd
     std::atomic<long long> appliedRevision_{0};
     std::atomic<int> conflicts_{0};
     std::atomic<bool> reachable_{false};
+    std::optional<tools::EtcdKv> watched_;  // the latest write the watch saw; under mutex_
     std::mutex mutex_;
     std::condition_variable stopped_;
     bool stopping_ = false;
