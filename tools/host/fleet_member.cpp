@@ -293,6 +293,13 @@ void FleetMember::leaseLoop() {
     tools::EtcdClient publisher(options_.url);
     long long lease = 0;
     long long interval = std::max(300LL, options_.leaseSeconds * 1000 / 3);
+    // The entry (with every object's status) is written when the lease is
+    // new and then at most every statusEvery, not at every keep-alive.
+    using Clock = std::chrono::steady_clock;
+    const auto statusEvery = std::chrono::seconds(5);
+    Clock::time_point written{};
+    long long writtenLease = 0, writtenRevision = 0;
+    std::string last;
     do {
         if (!lease && !publisher.grantLease(options_.leaseSeconds, &lease)) lease = 0;
         if (lease) {
@@ -304,7 +311,17 @@ void FleetMember::leaseLoop() {
                 lease = 0;
                 if (!publisher.grantLease(options_.leaseSeconds, &lease)) lease = 0;
             }
-            if (lease) publisher.put(hostKey_, hostDocument(), lease);
+            bool applied = appliedRevision_ != writtenRevision;
+            if (lease && (lease != writtenLease || applied || Clock::now() - written >= statusEvery)) {
+                long long revision = appliedRevision_;
+                std::string document = hostDocument();
+                if ((lease != writtenLease || document != last) && publisher.put(hostKey_, document, lease)) {
+                    writtenLease = lease;
+                    writtenRevision = revision;
+                    last = std::move(document);
+                }
+                written = Clock::now();
+            }
         }
     } while (!pause(interval));
     if (lease) publisher.revokeLease(lease);
