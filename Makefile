@@ -19,7 +19,7 @@ test: build
 demo: build
 	mkdir -p build/demo
 	build/$(PRESET)/tools/host/vorlix-host --config build/demo --initial examples/demo.vqconfig \
-	    --trace build/demo/trace.jsonl --module demo --run-ms 3000
+	    --trace build/demo/trace.jsonl --module demo --run-ms 6000
 
 asan:
 	$(MAKE) test PRESET=asan

@@ -11,7 +11,7 @@ fail() { echo "FAILED: $*"; echo "0 passed, 1 failed"; exit 1; }
 out=$("$host" --config "$dir" --initial "$sample" --trace "$dir/trace.jsonl" --module demo \
       --manual-clock --run-ms 10000)
 echo "$out"
-grep -q '^configuration: loaded from initial file, 3 objects' <<<"$out" || fail "sample not applied"
+grep -q '^configuration: loaded from initial file, 4 objects' <<<"$out" || fail "sample not applied"
 grep -q '^configuration: version [0-9]*, saved' <<<"$out" || fail "not saved"
 # The first tick comes after the default 1000 ms, then every 500 ms: 19 ticks.
 grep -q 'demoTicks=19' <<<"$out" || fail "demo module did not tick 19 times in 10 s of virtual time"
@@ -29,13 +29,19 @@ cmp -s "$dir/cs.vqconfig" "$dir/cs-backup.vqconfig" || fail "main and backup dif
 [ "$(jq -r '.store.objects["gateway-a"].config.sort' "$dir/cs.vqconfig")" = VX_GATEWAY ] \
   || fail "unregistered sort's configuration lost"
 jq -e . "$dir/trace.jsonl" >/dev/null || fail "trace is not JSON lines"
+# The sessions rose to five and fell to one: the condition on them switched
+# on and off again.
+jq -se '[.[] | select(.key=="csConditionValue") | .value] | index(true) != null and index(false) != null' \
+  "$dir/trace.jsonl" >/dev/null || fail "the demo condition did not switch on and off"
+grep -q 'status demo:.* demoSessions=1 ' <<<"$out" || fail "demo sessions counter"
+grep -q '^status object demo-busy: csConditionValue=false' <<<"$out" || fail "condition status"
 jq -se 'map(select(.name=="cs" and .key=="csSystemIdentifier")) | length > 0' "$dir/trace.jsonl" >/dev/null || fail "trace property"
 first=$(jq -S .store.objects "$dir/cs.vqconfig")
 
 # The second run starts from the saved files and gathers the same objects.
 out=$("$host" --config "$dir" --module demo --manual-clock --run-ms 1000)
 echo "$out"
-grep -q '^configuration: loaded from configuration directory, 3 objects' <<<"$out" || fail "saved file not loaded"
+grep -q '^configuration: loaded from configuration directory, 4 objects' <<<"$out" || fail "saved file not loaded"
 [ "$(jq -S .store.objects "$dir/cs.vqconfig")" = "$first" ] || fail "objects changed across a restart"
 # A file an administrator narrowed further keeps its mode.
 chmod 400 "$dir/cs.vqconfig"
@@ -53,7 +59,7 @@ echo "$out"
 grep -q 'falling back to the backup' <<<"$out" || fail "fallback not announced"
 grep -q "cs.vqconfig: line [0-9]*, column [0-9]*: " <<<"$out" || fail "no line and column for the syntax error"
 cmp -s "$dir/cs.vqconfig.broken-1" "$dir/broken" || fail "broken main file not kept aside"
-grep -q '^configuration: loaded from backup file, 3 objects' <<<"$out" || fail "backup not applied"
+grep -q '^configuration: loaded from backup file, 4 objects' <<<"$out" || fail "backup not applied"
 [ "$(jq -S .store.objects "$dir/cs.vqconfig")" = "$first" ] || fail "backup's objects not saved"
 
 # The same with no backup: nothing is written, the exit status says so and

@@ -50,9 +50,14 @@ curl -sf "$base/config" | jq -e '.modules.demo.config.label == "first" and (.mod
 [ "$(curl -s -o /dev/null -w '%{http_code}' -X POST "$base/config")" = 405 ] || fail "POST accepted"
 
 # /metrics passes promtool, and the tick count moves with the status.
+# The rate writes its items after its first one-second step.
+until_ok 10 bash -c "curl -sf '$base/metrics' | grep -q '^vorlix_demo_requests_hour'" || fail "no rate in the metrics"
 curl -sf "$base/metrics" > "$dir/metrics"
 promtool check metrics < "$dir/metrics" || fail "promtool rejects the metrics"
 grep -q '^vorlix_cs_up{module="demo"} 1$' "$dir/metrics" || fail "boolean gauge"
+for m in demo_sessions demo_requests_second demo_requests_minute demo_requests_hour demo_paced_events; do
+  grep -q "^vorlix_$m{module=\"demo\"} " "$dir/metrics" || fail "no $m in the metrics"
+done
 first=$(metric vorlix_demo_ticks)
 [ -n "$first" ] || fail "no tick gauge"
 until_ok 10 test "$(metric vorlix_demo_ticks)" -gt "$first" || fail "tick gauge does not move"

@@ -6,7 +6,14 @@
 //     { "tickMilliseconds": 1000, "label": "demo", "token": "..." }
 // "token" is private data: written only when private data is asked for.
 // Status items: "csUp" (true while the module runs), "demoTicks" (counts
-// the ticks), "demoPhase" (ticks modulo 10), "demoLabel".
+// the ticks), "demoPhase" (ticks modulo 10), "demoLabel"; the counter
+// "demoSessions", which climbs from 0 to 5 over the first five ticks of
+// every ten and falls back over the next five; the rate "demoRequests"
+// ("demoRequestsSecond", "demoRequestsMinute", "demoRequestsHour"), fed
+// with the phase at every tick; "demoPacedEvents", the events that the
+// module's scheduler (two per second) let run, one asked for per tick.
+// The demo configuration holds a condition on "demoSessions", so the
+// condition switches on and off as the sessions rise and fall.
 #include <atomic>
 #include <mutex>
 
@@ -35,6 +42,13 @@ struct Demo {
     pb::Ref<PB_PROCESS> process;        // runs tick(); holds no reference to us
     pb::Ref<PB_TIMER> timer;            // schedules the process
     pb::Ref<CS_MODULE_BACKEND> backend;
+    pb::Ref<CS_COUNTER> sessions;       // set at start-up; thread-safe
+    pb::Ref<CS_RATE> requests;          // set at start-up; thread-safe
+    pb::Ref<CS_SCHEDULER> scheduler;    // paces the events
+    pb::Ref<CS_SCHEDULER_CLIENT> client;
+    pb::Ref<PB_PROCESS> eventProcess;   // runs event() when a slot is granted
+    pb::Ref<PB_SIGNALABLE> eventSignalable;
+    PB_INT pacedEvents = 0;             // touched only by eventProcess
 };
 Demo* demo = nullptr;
 
@@ -47,7 +61,18 @@ void tick(PB_OBJ*) {
     }
     csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoTicks", -1, ticks);
     csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoPhase", -1, ticks % 10);
+    // Ticks 1..5 of every ten open a session, ticks 6..10 close one.
+    csCounterModifyValue(demo->sessions.get(), (ticks - 1) % 10 < 5 ? 1 : -1);
+    csRateContribute(demo->requests.get(), ticks % 10);
+    // One event per tick, about a tenth of a tick ahead, when the pace allows.
+    csSchedulerClientTrySchedule(demo->client.get(), 0, tickMs / 10, tickMs / 10, tickMs / 2);
     pbTimerSchedule(demo->timer.get(), tickMs);
+}
+
+// A granted slot has come: the event runs; listen for the next grant.
+void event(PB_OBJ*) {
+    csSchedulerClientUpdateAddSignalable(demo->client.get(), demo->eventSignalable.get());
+    csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoPacedEvents", -1, ++demo->pacedEvents);
 }
 
 PB_STORE* config(PB_OBJ*, PB_BOOL, PB_BOOL includePrivateData) {
@@ -82,7 +107,18 @@ PB_BOOL startup() {
     csStatusReporterSetUp(demo->reporter.get(), PB_TRUE);
     csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoTicks", -1, 0);
     csStatusReporterSetItemCstrString(demo->reporter.get(), "demoLabel", -1, demo->label.get());
-    demo->process = pb::adopt(pb___ProcessCreate(0, tick, nullptr, "demoTickProcess"));
+    demo->process = pb::adopt(pbProcessCreate(tick, nullptr, "demoTickProcess"));
+    demo->sessions = pb::adopt(csCounterCreateCstr(demo->reporter.get(), "demoSessions", -1));
+    demo->requests = pb::adopt(csRateCreateCstr(demo->reporter.get(), "demoRequests", -1));
+    auto pace = pb::adopt(csSchedulerOptionsCreate());
+    csSchedulerOptionsSetEvents(pace.out(), 2);
+    csSchedulerOptionsSetInterval(pace.out(), CS_SCHEDULER_INTERVAL_EVENTS_PER_SECOND);
+    demo->scheduler = pb::adopt(csSchedulerCreate(pace.get(), nullptr));
+    demo->client = pb::adopt(csSchedulerClientCreate(demo->scheduler.get(), nullptr));
+    csStatusReporterSetItemCstrInt(demo->reporter.get(), "demoPacedEvents", -1, 0);
+    demo->eventProcess = pb::adopt(pbProcessCreate(event, nullptr, "demoEventProcess"));
+    demo->eventSignalable = pb::adopt(pbSignalableCreateWithProcess(demo->eventProcess.get()));
+    csSchedulerClientUpdateAddSignalable(demo->client.get(), demo->eventSignalable.get());
     demo->timer = pb::adopt(pbTimerCreateWithProcess(demo->process.get()));
     demo->backend = pb::adopt(csModuleBackendCreate(&demo___module, config, setConfig, nullptr, status, nullptr));
     pbTimerSchedule(demo->timer.get(), demo->tickMs);
@@ -92,6 +128,9 @@ PB_BOOL startup() {
 void halt() {
     pbTimerUnschedule(demo->timer.get());
     pbProcessHalt(demo->process.get());
+    csSchedulerClientUnschedule(demo->client.get());
+    csSchedulerclientUpdateDelSignalable(demo->client.get(), demo->eventSignalable.get());
+    pbProcessHalt(demo->eventProcess.get());
     csStatusReporterSetUp(demo->reporter.get(), PB_FALSE);
 }
 

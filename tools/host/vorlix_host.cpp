@@ -56,22 +56,34 @@ std::string itemText(CS_STATUS_ITEM* item) {
     }
 }
 
-// One line per registered module with its status items.
+std::string itemsText(CS_STATUS* status) {
+    std::string line;
+    auto items = pb::adopt(csStatusItems(status));
+    for (PB_INT k = 0; k < csStatusItemsLength(items.get()); ++k) {
+        auto itemName = pb::adopt(csStatusItemsNameAt(items.get(), k));
+        auto item = pb::adopt(csStatusItemsItemAt(items.get(), k));
+        line += " " + utf8(itemName.get()) + "=" + itemText(item.get());
+    }
+    return line;
+}
+
+// One line per registered module, then per named object that reports a
+// status, with the status items.
 void printStatus() {
     auto names = pb::adopt(csModuleTableModuleNamesVector());
     for (PB_INT i = 0; i < pbVectorLength(names.get()); ++i) {
         auto name = pb::adopt(pbStringFrom(pbVectorObjAt(names.get(), i)));
         auto status = pb::adopt(csModuleStatusByModuleName(name.get()));
-        std::string line = "status " + utf8(name.get()) + ":";
-        if (status) {
-            auto items = pb::adopt(csStatusItems(status.get()));
-            for (PB_INT k = 0; k < csStatusItemsLength(items.get()); ++k) {
-                auto itemName = pb::adopt(csStatusItemsNameAt(items.get(), k));
-                auto item = pb::adopt(csStatusItemsItemAt(items.get(), k));
-                line += " " + utf8(itemName.get()) + "=" + itemText(item.get());
-            }
-        }
-        logLine(line);
+        logLine("status " + utf8(name.get()) + ":" + (status ? itemsText(status.get()) : ""));
+    }
+    auto records = pb::adopt(csObjectTableRecordsVector());
+    for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
+        auto record = pb::adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
+        auto object = pb::adopt(csObjectRecordObject(record.get()));
+        auto status = pb::adopt(csObjectStatus(object.get()));
+        if (status)
+            logLine("status object " + utf8(pb::adopt(csObjectRecordName(record.get())).get()) + ":" +
+                    itemsText(status.get()));
     }
 }
 
