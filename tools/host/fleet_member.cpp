@@ -126,6 +126,7 @@ bool FleetMember::start(HostService& service) {
     csConfigUpdateAddSignalable(signalable_);
     service.addWatch(wakeFd_, [this] { onWake(); });
     service.addWatch(changeFd_, [this] { onLocalChange(); });
+    service.beforeReload([this] { reloaded_ = true; });
     watcher_ = std::thread([this] { watchLoop(); });
     leaser_ = std::thread([this] { leaseLoop(); });
     return true;
@@ -169,7 +170,19 @@ void FleetMember::follow() {
 void FleetMember::onLocalChange() {
     drain(changeFd_);
     csConfigUpdateAddSignalable(signalable_);
-    if (csConfigVersion() != baselineVersion_) writeBack();
+    if (csConfigVersion() == baselineVersion_) return;
+    if (!reloaded_) return writeBack();
+    // A reload applies the files as an operator edited them: the change is
+    // based on what the files held when they were saved last, so an edit of
+    // a copy older than the group's configuration loses with a report.
+    reloaded_ = false;
+    auto at = revisionAtVersion_.upper_bound(configuration_.savedVersion());
+    writeBack(at == revisionAtVersion_.begin() ? appliedRevision_.load() : std::prev(at)->second);
+}
+
+void FleetMember::holds(long long revision) {
+    revisionAtVersion_[csConfigVersion()] = revision;
+    while (revisionAtVersion_.size() > 64) revisionAtVersion_.erase(revisionAtVersion_.begin());
 }
 
 pb::Ref<PB_STORE> FleetMember::fullConfig() {
@@ -220,12 +233,13 @@ void FleetMember::applyGroup(const tools::EtcdKv& kv) {
     configuration_.applyReported(merged.get(), "etcd revision " + std::to_string(kv.modRevision), "fleet");
     baseline_ = tools::encodeConfig(groupStore().get());
     baselineVersion_ = csConfigVersion();
+    holds(kv.modRevision);
 }
 
-void FleetMember::writeBack() {
+void FleetMember::writeBack(long long based) {
     std::string form = tools::encodeConfig(groupStore().get());
     if (form == baseline_) return;
-    long long based = appliedRevision_;
+    if (based < 0) based = appliedRevision_;
     bool swapped = false;
     std::optional<tools::EtcdKv> current;
     if (!client_.compareAndPut(configKey_, form, based, &swapped, &current)) {
@@ -240,6 +254,7 @@ void FleetMember::writeBack() {
         appliedRevision_ = client_.revision();
         baseline_ = form;
         baselineVersion_ = csConfigVersion();
+        holds(appliedRevision_);
         logLine("fleet: wrote this host's change to the group as revision " + std::to_string(client_.revision()));
         return;
     }

@@ -23,6 +23,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -72,8 +73,11 @@ private:
     // Applies the write the watch saw, or reads the key when there is none.
     void follow();
     void applyGroup(const tools::EtcdKv& kv);
-    // Writes this host's configuration when it differs from the group's.
-    void writeBack();
+    // Writes this host's configuration when it differs from the group's,
+    // if the group still holds revision based (-1: the one applied last).
+    void writeBack(long long based = -1);
+    // Remembers that the configuration's current version holds revision.
+    void holds(long long revision);
     pb::Ref<PB_STORE> fullConfig();
     pb::Ref<PB_STORE> groupStore();
     std::string hostDocument();
@@ -90,6 +94,10 @@ private:
     PB_SIGNALABLE* signalable_ = nullptr;
     std::string baseline_;        // the group's form of what was last applied or written
     long long baselineVersion_ = -1;  // the configuration's version then
+    // The revision each configuration version held, to know which one the
+    // saved files (and so an operator's edit of them) are based on.
+    std::map<long long, long long> revisionAtVersion_;
+    bool reloaded_ = false;       // the next local change is a reload
     bool pendingWrite_ = false;   // a local change waits for etcd
     std::atomic<long long> appliedRevision_{0};
     std::atomic<int> conflicts_{0};

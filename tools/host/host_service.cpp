@@ -109,6 +109,7 @@ int HostService::run() {
             if (info.ssi_signo == SIGHUP) {
                 sd_notify(0, "RELOADING=1\nSTATUS=reloading");
                 logLine("service: SIGHUP, reloading the configuration");
+                if (beforeReload_) beforeReload_();
                 configuration_.reload();
                 sd_notify(0, "READY=1\nSTATUS=running");
                 continue;

@@ -33,6 +33,8 @@ public:
     // Also waits for fd to become readable and then calls onReadable on
     // the loop's thread (which must read what made it readable).
     void addWatch(int fd, std::function<void()> onReadable) { watches_.push_back({fd, std::move(onReadable)}); }
+    // Called on SIGHUP just before the files are read again.
+    void beforeReload(std::function<void()> hook) { beforeReload_ = std::move(hook); }
 
 private:
     static void configChanged(void* self);
@@ -50,6 +52,7 @@ private:
         std::function<void()> onReadable;
     };
     std::vector<Watch> watches_;
+    std::function<void()> beforeReload_;
 };
 
 }  // namespace vorlix::host
