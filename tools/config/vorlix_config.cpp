@@ -7,6 +7,8 @@
 //     normalize FILE   every object's configuration through its sort's
 //                      normalise callback (sorts of the loaded modules)
 //     diff A B         modules and objects added, removed and changed
+//     fleet ...        a group's configuration and hosts in etcd
+//                      (fleet_command.h)
 //
 // Exit status: 0 fine (diff: no difference), 1 a problem was found (diff:
 // they differ), 2 bad options or a file that cannot be used.
@@ -19,6 +21,7 @@
 #include "../common/config_file.h"
 #include "../common/config_review.h"
 #include "../common/text.h"
+#include "fleet_command.h"
 #include "cs/cs.h"
 #include "pb/pb.h"
 #include "pb/pb_runtime.h"
@@ -181,6 +184,8 @@ int main(int argc, char** argv) {
     normalizeCmd->add_flag("--complete", options.complete, "write values that are at their defaults as well");
     auto* diffCmd = app.add_subcommand("diff", "modules and objects added, removed and changed from A to B");
     diffCmd->add_option("FILES", options.files, "configuration files A and B")->required()->expected(2);
+    FleetCommand fleet;
+    fleet.add(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -212,6 +217,7 @@ int main(int argc, char** argv) {
         if (checkCmd->parsed()) status = check(options);
         else if (migrateCmd->parsed()) status = migrate(options);
         else if (normalizeCmd->parsed()) status = normalize(options);
+        else if (fleet.parsed()) status = fleet.run(options.json);
         else status = diff(options);
     }
     pbRuntimeStop();

@@ -213,9 +213,14 @@ bool HostConfiguration::reload() {
         logLine("reload: no configuration saved; nothing changes");
         return true;
     }
+    applyReported(config.get(), source, "reload");
+    return true;
+}
+
+void HostConfiguration::applyReported(PB_STORE* config, const std::string& source, const std::string& what) {
     auto before = liveObjects();
     auto beforeConfig = pb::adopt(csConfigConfig(nullptr));
-    apply(config.get());
+    apply(config);
     auto after = liveObjects();
     auto afterConfig = pb::adopt(csConfigConfig(nullptr));
 
@@ -224,34 +229,39 @@ bool HostConfiguration::reload() {
         auto old = before.find(name);
         if (old == before.end()) {
             ++created;
-            logLine("reload: created " + name + " (" + sortName(object.get()) + ")");
+            logLine(what + ": created " + name + " (" + sortName(object.get()) + ")");
         } else if (old->second.get() != object.get()) {
             ++replaced;
-            logLine("reload: replaced " + name + " (" + sortName(old->second.get()) + " -> " + sortName(object.get()) +
+            logLine(what + ": replaced " + name + " (" + sortName(old->second.get()) + " -> " + sortName(object.get()) +
                     ")");
         } else {
             auto keys = tools::changedKeys(entry(beforeConfig.get(), "objects", name).get(),
                                            entry(afterConfig.get(), "objects", name).get());
             if (keys.empty()) continue;
             ++reconfigured;
-            logLine("reload: reconfigured " + name + ": " + joined(keys));
+            logLine(what + ": reconfigured " + name + ": " + joined(keys));
         }
     }
     for (const auto& [name, object] : before) {
         if (after.count(name)) continue;
         ++deleted;
-        logLine("reload: deleted " + name + " (" + sortName(object.get()) + ")");
+        logLine(what + ": deleted " + name + " (" + sortName(object.get()) + ")");
     }
     for (const auto& change : tools::diffConfigs(beforeConfig.get(), afterConfig.get()).modules.changed) {
         std::vector<std::string> keys;
         for (const auto& k : change.keys)
             if (k.rfind("config", 0) == 0) keys.push_back(k);
-        if (!keys.empty()) logLine("reload: module " + change.name + " reconfigured: " + joined(keys));
+        if (!keys.empty()) logLine(what + ": module " + change.name + " reconfigured: " + joined(keys));
     }
-    logLine("reload: applied from " + source + ": " + std::to_string(created) + " created, " +
+    logLine(what + ": applied from " + source + ": " + std::to_string(created) + " created, " +
             std::to_string(reconfigured) + " reconfigured, " + std::to_string(replaced) + " replaced, " +
             std::to_string(deleted) + " deleted, version " + std::to_string(csConfigVersion()));
-    return true;
+}
+
+pb::Ref<PB_STORE> HostConfiguration::withModulesNotLoaded(PB_STORE* config) {
+    auto out = pb::retain(config);
+    keepModulesNotLoaded(out);
+    return out;
 }
 
 void HostConfiguration::keepModulesNotLoaded(pb::Ref<PB_STORE>& config) {

@@ -29,6 +29,11 @@ public:
     // created, reconfigured, replaced and deleted. On failure the running
     // configuration stays as it is and false is returned.
     bool reload();
+    // Migrates and applies config as a reload does, logging each change
+    // prefixed with what ("reload", "fleet") and naming source.
+    void applyReported(PB_STORE* config, const std::string& source, const std::string& what);
+    // config with the saved entries of modules not loaded in this run.
+    pb::Ref<PB_STORE> withModulesNotLoaded(PB_STORE* config);
     // Saves the latest configuration (gathering first when asked). Does
     // nothing without a configuration directory. False when writing failed.
     bool save(bool gather);

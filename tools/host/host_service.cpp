@@ -85,13 +85,16 @@ int HostService::run() {
     if (csConfigVersion() > configuration_.savedVersion()) armSave();
     sd_notify(0, "READY=1\nSTATUS=running");
     logLine("service: running (pid " + std::to_string(::getpid()) + ")");
-    pollfd fds[3] = {{signalFd_, POLLIN, 0}, {eventFd_, POLLIN, 0}, {timerFd_, POLLIN, 0}};
+    std::vector<pollfd> fds = {{signalFd_, POLLIN, 0}, {eventFd_, POLLIN, 0}, {timerFd_, POLLIN, 0}};
+    for (const auto& watch : watches_) fds.push_back({watch.fd, POLLIN, 0});
     for (;;) {
-        if (::poll(fds, 3, -1) < 0) {
+        if (::poll(fds.data(), nfds_t(fds.size()), -1) < 0) {
             if (errno == EINTR) continue;
             logError(std::string("poll: ") + std::strerror(errno));
             break;
         }
+        for (size_t i = 3; i < fds.size(); ++i)
+            if (fds[i].revents & POLLIN) watches_[i - 3].onReadable();
         if (fds[1].revents & POLLIN) onConfigChanged();
         if (fds[2].revents & POLLIN) {
             uint64_t expirations;
@@ -106,6 +109,7 @@ int HostService::run() {
             if (info.ssi_signo == SIGHUP) {
                 sd_notify(0, "RELOADING=1\nSTATUS=reloading");
                 logLine("service: SIGHUP, reloading the configuration");
+                if (beforeReload_) beforeReload_();
                 configuration_.reload();
                 sd_notify(0, "READY=1\nSTATUS=running");
                 continue;

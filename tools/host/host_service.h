@@ -8,6 +8,9 @@
 // save by the debounce interval, so a burst of changes is written once.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "host_configuration.h"
 #include "pb/pb_signalable.h"
 
@@ -27,6 +30,11 @@ public:
     // Runs until SIGTERM or SIGINT, then gathers and saves. Returns the
     // exit status: 0, or 1 when the final save failed.
     int run();
+    // Also waits for fd to become readable and then calls onReadable on
+    // the loop's thread (which must read what made it readable).
+    void addWatch(int fd, std::function<void()> onReadable) { watches_.push_back({fd, std::move(onReadable)}); }
+    // Called on SIGHUP just before the files are read again.
+    void beforeReload(std::function<void()> hook) { beforeReload_ = std::move(hook); }
 
 private:
     static void configChanged(void* self);
@@ -39,6 +47,12 @@ private:
     int signalFd_ = -1, eventFd_ = -1, timerFd_ = -1;
     bool saveArmed_ = false;
     PB_SIGNALABLE* signalable_ = nullptr;  // wakes the loop; owned
+    struct Watch {
+        int fd;
+        std::function<void()> onReadable;
+    };
+    std::vector<Watch> watches_;
+    std::function<void()> beforeReload_;
 };
 
 }  // namespace vorlix::host

@@ -12,6 +12,7 @@
 // why), 2 bad options.
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -21,6 +22,7 @@
 
 #include "../common/text.h"
 #include "cs/cs.h"
+#include "fleet_member.h"
 #include "host_configuration.h"
 #include "host_http.h"
 #include "host_log.h"
@@ -42,6 +44,7 @@ struct Options {
     long long saveDelayMs = 1000;
     bool manualClock = false;
     std::vector<std::string> modules;
+    FleetOptions fleet;
 };
 
 std::string itemText(CS_STATUS_ITEM* item) {
@@ -158,7 +161,13 @@ int runHost(const Options& options) {
         logError("cannot set up signal and timer descriptors");
         return 1;
     }
+    std::optional<FleetMember> fleet;
+    if (!options.fleet.url.empty() && !fleet.emplace(options.fleet, configuration).start(service)) {
+        logError("cannot set up the fleet's descriptors");
+        return 1;
+    }
     int status = service.run();
+    if (fleet) fleet->stop();
     http.stop();
     return status;
 }
@@ -193,12 +202,17 @@ int main(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber)
         ->type_name("N");
     app.add_flag("--manual-clock", options.manualClock, "with --run-ms: run in virtual time");
+    addFleetOptions(app, options.fleet);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);
+        return 2;
+    }
+    if (std::string problem = fleetOptionsProblem(options.fleet, options.runMs >= 0); !problem.empty()) {
+        std::fprintf(stderr, "vorlix-host: %s\n", problem.c_str());
         return 2;
     }
     if (options.manualClock && options.runMs < 0) {
