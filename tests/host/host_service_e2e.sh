@@ -36,7 +36,7 @@ JSON
 "$host" --config "$dir/etc" --initial "$dir/initial.json" --module demo --http 127.0.0.1:0 \
   --save-delay-ms 50 >"$dir/log" 2>&1 &
 pid=$!
-until_ok 10 logged "service: running" || fail "service not ready"
+until_ok 30 logged "service: running" || fail "service not ready"
 base="http://$(sed -n 's/^http: listening on //p' "$dir/log")"
 logged 'skipped objects/lower: its sort "greeter" is not an upper-case name' || fail "skipped entry not reported"
 logged "module greeter is not loaded" || fail "module not loaded not reported"
@@ -51,7 +51,7 @@ curl -sf "$base/config" | jq -e '.modules.demo.config.label == "first" and (.mod
 
 # /metrics passes promtool, and the tick count moves with the status.
 # The rate writes its items after its first one-second step.
-until_ok 10 bash -c "curl -sf '$base/metrics' | grep -q '^vorlix_demo_requests_hour'" || fail "no rate in the metrics"
+until_ok 30 bash -c "curl -sf '$base/metrics' | grep -q '^vorlix_demo_requests_hour'" || fail "no rate in the metrics"
 curl -sf "$base/metrics" > "$dir/metrics"
 promtool check metrics < "$dir/metrics" || fail "promtool rejects the metrics"
 grep -q '^vorlix_cs_up{module="demo"} 1$' "$dir/metrics" || fail "boolean gauge"
@@ -60,11 +60,11 @@ for m in demo_sessions demo_requests_second demo_requests_minute demo_requests_h
 done
 first=$(metric vorlix_demo_ticks)
 [ -n "$first" ] || fail "no tick gauge"
-until_ok 10 test "$(metric vorlix_demo_ticks)" -gt "$first" || fail "tick gauge does not move"
+until_ok 30 test "$(metric vorlix_demo_ticks)" -gt "$first" || fail "tick gauge does not move"
 
 # The first save comes shortly after the start; it keeps the absent module's
 # entry and a copy of the file as loaded, since the bad entry is dropped.
-until_ok 10 test -e "$dir/etc/cs.vqconfig" || fail "not saved after the start"
+until_ok 30 test -e "$dir/etc/cs.vqconfig" || fail "not saved after the start"
 [ "$(jq -r '.store.modules.greeter.config.greeting' "$dir/etc/cs.vqconfig")" = hello ] \
   || fail "configuration of a module not loaded was dropped"
 [ "$(jq -r '.store.modules.demo.config.token' "$dir/etc/cs.vqconfig")" = s3cret ] || fail "private data not saved"
@@ -77,19 +77,19 @@ jq '.store.objects.added = {"sort":"CS_STUB","config":{"n":1}} | del(.store.obje
     | .store.objects.notes.config.text = "changed" | .store.modules.demo.config.label = "second"' \
   "$dir/etc/cs.vqconfig" > "$dir/edit" && cp "$dir/edit" "$dir/etc/cs.vqconfig"
 kill -HUP "$pid"
-until_ok 10 logged "reload: applied" || fail "no reload"
+until_ok 30 logged "reload: applied" || fail "no reload"
 logged "reload: created added (CS_STUB)" || fail "creation not reported"
 logged "reload: deleted gone (CS_STUB)" || fail "deletion not reported"
 logged "reload: reconfigured notes: config/text" || fail "reconfiguration not reported"
 logged "reload: module demo reconfigured: config/label" || fail "module change not reported"
 [ "$(curl -sf "$base/status" | jq -r '.modules.demo.demoLabel')" = second ] || fail "reload not applied"
-until_ok 10 jq -e '.store.objects.added' "$dir/etc/cs-backup.vqconfig" || fail "change not saved"
+until_ok 30 jq -e '.store.objects.added' "$dir/etc/cs-backup.vqconfig" || fail "change not saved"
 
 # A broken edit and SIGHUP: reported with its place; nothing changes or is written.
 cp "$dir/etc/cs.vqconfig" "$dir/good"
 printf '{"vorlixStoreHeader":{"type":"CS_CONFIG"},"store":{"objects":{,}}}' > "$dir/etc/cs.vqconfig"
 kill -HUP "$pid"
-until_ok 10 logged "line 1, column [0-9]*:" || fail "broken reload not reported with its place"
+until_ok 30 logged "line 1, column [0-9]*:" || fail "broken reload not reported with its place"
 [ "$(curl -sf "$base/status" | jq -r '.objects.added.sort')" = CS_STUB ] || fail "broken reload changed objects"
 cp "$dir/good" "$dir/etc/cs.vqconfig"
 
