@@ -285,6 +285,19 @@ TEST_F(CsCondition, ObserverFallbacksFixedConditionsAndOtherSorts) {
     EXPECT_EQ(heard.heard, 4);
 }
 
+// A condition freed while it evaluates leaves nothing on the signals of
+// the statuses it read: the module's status outlives it.
+TEST_F(CsCondition, FreedWhileEvaluatingLeavesNothingOnStatusesItRead) {
+    setProbe("load", 1);
+    VTEST_NO_LEAKS_IN_SCOPE();
+    auto opt = adopt(csConditionOptionsCreate());
+    csConditionOptionsSetRuleset(opt.out(), ctest::rulesetOf(R"({"rules":[{"operator":"CS_CONDITION_RULE_OPERATOR_INT_GT",
+        "operandA":{"moduleName":"probe","statusItemName":"load"},"operandB":{"defaultValue":"10"}}]})").get());
+    auto cond = adopt(csConditionCreate(opt.get(), nullptr));
+    advance(0);
+    EXPECT_FALSE(csConditionValue(cond.get()));
+}
+
 // --- the threaded clock ----------------------------------------------------
 
 // The runtime with its worker threads; no object may outlive the test.
