@@ -285,6 +285,25 @@ TEST_F(CsCondition, ObserverFallbacksFixedConditionsAndOtherSorts) {
     EXPECT_EQ(heard.heard, 4);
 }
 
+// Freed while what they watch lives on, a condition that evaluates and an
+// observer of a condition leave nothing on the signals they listened to.
+TEST_F(CsCondition, FreedBeforeWhatTheyWatchLeaveNothingBehind) {
+    setProbe("load", 1);
+    auto empty = adopt(csConditionOptionsCreate());
+    auto watched = adopt(csConditionCreate(empty.get(), nullptr));
+    advance(0);
+    VTEST_NO_LEAKS_IN_SCOPE();
+    auto opt = adopt(csConditionOptionsCreate());
+    csConditionOptionsSetRuleset(opt.out(), ctest::rulesetOf(R"({"rules":[{"operator":"CS_CONDITION_RULE_OPERATOR_INT_GT",
+        "operandA":{"moduleName":"probe","statusItemName":"load"},"operandB":{"defaultValue":"10"}}]})").get());
+    auto cond = adopt(csConditionCreate(opt.get(), nullptr));
+    auto obs = adopt(csConditionObserverCreate(nullptr));
+    csConditionObserverSetFixedCondition(obs.get(), watched.get());
+    advance(0);
+    EXPECT_FALSE(csConditionValue(cond.get()));
+    EXPECT_TRUE(csConditionObserverConditionValue(obs.get()));
+}
+
 // --- the threaded clock ----------------------------------------------------
 
 // The runtime with its worker threads; no object may outlive the test.

@@ -100,6 +100,10 @@ extern "C" PB_EXPORT void cs___ConditionObserverImpHalt(CS___CONDITION_OBSERVER_
         PB_ASSERT(!pbProcessHalted( imp->isProcess ));
     }
     pbProcessHalt(imp->isProcess);
+    // The condition may outlive the observer; its update signal would keep
+    // the signalable and with it the process.
+    pb::MonitorGuard guard(imp->intMonitor);
+    if (imp->extCondition) csConditionUpdateDelSignalable(imp->extCondition, imp->intSignalable);
 }
 
 extern "C" PB_EXPORT PB_STRING* cs___ConditionObserverImpObservedName(CS___CONDITION_OBSERVER_IMP* imp) {

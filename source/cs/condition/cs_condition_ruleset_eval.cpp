@@ -40,9 +40,24 @@ namespace {
 using Eval = CS___CONDITION_RULESET_EVAL;
 using Operand = CS_CONDITION_RULE_OPERAND;
 
+// Takes the signalable off the update signal of every status in statuses.
+// Statuses outlive the evaluation (a module's lasts as long as the module),
+// and the signalable holds the alert and, through it, the owner's
+// alertables and process.
+void unsubscribe(Eval* eval, PB_DICT* statuses) {
+    for (PB_INT i = 0; i < pbDictLength(statuses); ++i) {
+        auto status = pb::adopt(csStatusFrom(pbDictValueAt(statuses, i)));
+        csStatusUpdateDelSignalable(status.get(), eval->intSignalable);
+    }
+}
+
+// The object observers go with the evaluation, and their signals with
+// them; the statuses stay, so the evaluation leaves their signals.
 void evalFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, cs___sort_CS___CONDITION_RULESET_EVAL);
     auto* eval = reinterpret_cast<Eval*>(obj);
+    unsubscribe(eval, eval->intModuleStatuses);
+    unsubscribe(eval, eval->intObjectStatuses);
     pb::releaseField(eval->intMonitor);
     pb::releaseField(eval->intRuleset);
     pb::releaseField(eval->intModulesByReference);
