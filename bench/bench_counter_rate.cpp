@@ -54,6 +54,16 @@ void BM_CounterModifyValue(benchmark::State& state) {
 }
 BENCHMARK(BM_CounterModifyValue)->Threads(1)->Threads(2)->UseRealTime();
 
+// What a counter change publishes, alone: the INT item set through the
+// reporter (item, trace property, status change and its update signal).
+void BM_ReporterSetItemInt(benchmark::State& state) {
+    Shared& s = shared();
+    auto name = pb::adopt(pbStringCreateFromCstr("benchPublished", -1));
+    PB_INT value = 0;
+    for (auto _ : state) csStatusReporterSetItemInt(s.rep, name.get(), ++value);
+}
+BENCHMARK(BM_ReporterSetItemInt)->Threads(1)->Threads(2)->UseRealTime();
+
 void BM_RateContribute(benchmark::State& state) {
     Shared& s = shared();
     for (auto _ : state) csRateContribute(s.rate, 1);

@@ -50,22 +50,18 @@ public:
     void add(PB_INT t, PB_INT amount) { log_.push_back({t, total_ += amount}); }
     Six at(PB_INT now) const {
         PB_INT k = (now - t0_) / sec, step = t0_ + k * sec;
-        PB_INT shiftBefore = shiftAtOrBefore(k - 1), shiftLast = shiftAtOrBefore(k);
-        PB_INT minuteCurrent = sum(step - 59 * sec, PB_INT_MAX);
-        return Six{sum(step - sec, step),       sum(step, PB_INT_MAX), sum(step - minute, step), minuteCurrent,
-                   sum(shiftBefore - 59 * minute, step), sum(shiftLast - 59 * minute, shiftLast) + minuteCurrent};
+        // The last minute shift before step k and at or before it (long
+        // before t0 when there was none).
+        auto shift = [&](PB_INT j) { return j < 59 ? t0_ - 2 * hour : t0_ + ((j - 59) / 60 * 60 + 59) * sec; };
+        PB_INT before = shift(k - 1), last = shift(k), minuteCurrent = sum(step - 59 * sec, PB_INT_MAX);
+        return Six{sum(step - sec, step),          sum(step, PB_INT_MAX), sum(step - minute, step), minuteCurrent,
+                   sum(before - 59 * minute, step), sum(last - 59 * minute, last) + minuteCurrent};
     }
 
 private:
     struct Entry {
         PB_INT t, total;  // total: everything contributed up to and including this entry
     };
-    // The time of the last minute shift at or before step k; long before
-    // t0 when there was none.
-    PB_INT shiftAtOrBefore(PB_INT k) const {
-        if (k < 59) return t0_ - 2 * hour;
-        return t0_ + ((k - 59) / 60 * 60 + 59) * sec;
-    }
     // Everything contributed before t.
     PB_INT before(PB_INT t) const {
         auto it = std::lower_bound(log_.begin(), log_.end(), t, [](const Entry& e, PB_INT v) { return e.t < v; });

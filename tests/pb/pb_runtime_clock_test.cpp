@@ -25,8 +25,7 @@ TEST(PbRuntimeClock, SwitchingModesKeepsTheClockMonotonic) {
 
 // A periodic task (a process that reschedules its timer 1000 ms after each
 // run) runs five times at its due times in an advance of 5000 ms, but once,
-// late, at the new time, in a jump of the same distance; a timer still
-// ahead stays quiet.
+// late, at the new time, in a jump of the same distance.
 struct Periodic {
     pb::Ref<PB_TIMER> timer;
     std::vector<PB_INT> runs;
@@ -41,20 +40,15 @@ TEST(PbRuntimeClock, JumpFiresWhatFellDueOnceAndLate) {
         pbTimerSchedule(p->timer.get(), 1000);
     });
     p.timer = pb::adopt(pbTimerCreateWithProcess(proc.get()));
-    int quiet = 0;
-    auto ahead = pb::adopt(pbTimerCreateWithCallback(vtest::countInto, &quiet));
     PB_INT t0 = pbTimestamp();
     pbTimerSchedule(p.timer.get(), 1000);
     pbRuntimeManualAdvance(5000);
     EXPECT_EQ(p.runs, (std::vector<PB_INT>{t0 + 1000, t0 + 2000, t0 + 3000, t0 + 4000, t0 + 5000}));
-    pbTimerSchedule(ahead.get(), 5001);
     pbRuntimeManualJump(5000);
     EXPECT_EQ(pbTimestamp(), t0 + 10000);
     EXPECT_EQ(p.runs.back(), t0 + 10000);
     EXPECT_EQ(p.runs.size(), 6u);
-    EXPECT_EQ(quiet, 0);
     pbTimerUnschedule(p.timer.get());
-    pbTimerUnschedule(ahead.get());
 }
 
 TEST(PbRuntimeClockDeathTest, ModeAndAdvancePreconditions) {
