@@ -1,9 +1,20 @@
+# The product the libraries belong to; its version and the project's go
+# into every module record through the generated pb/pb_product.h.
+set(VORLIX_PRODUCT_VERSION_MAJOR 4)
+set(VORLIX_PRODUCT_VERSION_MINOR 14)
+set(VORLIX_PRODUCT_VERSION_PATCH 21)
+set(VORLIX_PRODUCT_VERSION
+  "${VORLIX_PRODUCT_VERSION_MAJOR}.${VORLIX_PRODUCT_VERSION_MINOR}.${VORLIX_PRODUCT_VERSION_PATCH}")
+set(VORLIX_PRODUCT_BUILD_TIME "UTC 2026-08-14 08:30:04 (Friday)")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/pb_product.h.in" "${CMAKE_BINARY_DIR}/generated/pb/pb_product.h" @ONLY)
+
 # vorlix_library(NAME DIR PREFIX [LIBS ...]): a shared library made of every
 # .cpp below source/DIR, exporting only the names that begin with PREFIX.
 function(vorlix_library name dir prefix)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/source/${dir}/*.cpp")
   add_library(${name} SHARED ${srcs})
   target_include_directories(${name} PUBLIC "$<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/source>"
+    "$<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/generated>"
     "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>")
   # Installed as vorlix::<prefix> (vorlix::cs) in the CMake package.
   set_target_properties(${name} PROPERTIES EXPORT_NAME ${prefix})

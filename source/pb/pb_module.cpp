@@ -2,14 +2,14 @@
 #include "pb/pb_module.h"
 
 #include "pb/pb_module_version.h"
+#include "pb/pb_product.h"
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
 
 namespace {
 
 const PB_MODULE_RECORD pbRecord = {
-    2, "vorlix", "Vorlix Server", 4, 14, 21, "UTC 2026-08-14 08:30:04 (Friday)", "Vorlix",
-    "Copyright Vorlix. All rights reserved.", "pb", "Base Runtime", "6.0", "", "rfc tr cs"};
+    PB___PRODUCT_RECORD_FIELDS, "pb", "Base Runtime", PB___MODULE_VERSION, "", "rfc tr cs"};
 
 PB_STRING* moduleToString(PB_OBJ* obj) {
     return pbModuleName(reinterpret_cast<PB_MODULE*>(obj));

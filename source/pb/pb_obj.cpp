@@ -92,6 +92,25 @@ extern "C" PB_EXPORT PB_OBJ* pbObjRetain(PB_OBJ* obj) {
     return obj;
 }
 
+// A successful try-retain acquires, where pbObjRetain is relaxed: a retain
+// from a reference the caller holds is ordered after earlier writes by the
+// way that reference reached the caller, but a pointer without a reference
+// carries no such order beyond what its lock covers. Acquiring pairs with
+// the release half of pbObjRelease's decrement, so whatever a holder did
+// before it let go of its reference is visible to the new holder, as it
+// would be to the thread that frees the object. Failure needs no order:
+// the object is then not touched.
+extern "C" PB_EXPORT PB_BOOL pb___ObjTryRetain(PB_OBJ* obj) {
+    PB_ASSERT(obj);
+    auto refs = refsOf(obj);
+    int32_t n = refs.load(std::memory_order_relaxed);
+    if (n == PB___OBJ_REFS_STATIC) return PB_TRUE;
+    while (n > 0) {
+        if (refs.compare_exchange_weak(n, n + 1, std::memory_order_acquire, std::memory_order_relaxed)) return PB_TRUE;
+    }
+    return PB_FALSE;
+}
+
 extern "C" PB_EXPORT void pbObjRelease(PB_OBJ* obj) {
     if (!obj) return;
     auto refs = refsOf(obj);

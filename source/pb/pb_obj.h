@@ -78,6 +78,12 @@ PB_EXPORT void pb___ObjFree(PB_OBJ* obj);
 
 /* Adds a reference and returns obj. Precondition: obj not NULL. */
 PB_EXPORT PB_OBJ* pbObjRetain(PB_OBJ* obj);
+/* Adds a reference unless the last one is already gone, for holders of a
+ * pointer that keeps no reference (a weak entry guarded by a lock that
+ * the object's free function also takes). Returns PB_FALSE when the count
+ * had reached 0: the object is being freed and must not be used once that
+ * lock is left. Immortal objects always give PB_TRUE. */
+PB_EXPORT PB_BOOL pb___ObjTryRetain(PB_OBJ* obj);
 /* Drops a reference; the last one frees the object. NULL is ignored. */
 PB_EXPORT void pbObjRelease(PB_OBJ* obj);
 /* The current reference count (a snapshot); immortal objects give a large

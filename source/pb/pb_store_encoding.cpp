@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "pb/pb_buffer.hpp"
+#include "pb/pb_json.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.hpp"
 #include "pb/pb_string.h"
-#include "pb/pb_utf8.hpp"
 
 namespace {
 
@@ -83,28 +83,12 @@ Output& scratch();
 
 class Emitter {
 public:
-    explicit Emitter() : out(scratch()) { out.clear(); }
+    // A compact emitter writes one line: no whitespace between tokens.
+    explicit Emitter(bool compact) : out(scratch()), compact_(compact) { out.clear(); }
 
     Output& out;
 
-    // Writes a string with the escapes that RFC 8259 requires; code points
-    // that UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
-    void string(PB_STRING* s) {
-        const PB_CHAR* c = pbStringBacking(s);
-        PB_INT n = pbStringLength(s);
-        out.push_back('"');
-        PB_INT run = 0;  // start of the pending run of plain characters
-        for (PB_INT i = 0; i < n; ++i) {
-            PB_CHAR ch = c[i];
-            bool plain = ch >= 0x20 && ch != '"' && ch != '\\' && ch <= 0x10FFFF && !(ch >= 0xD800 && ch <= 0xDFFF);
-            if (plain) continue;
-            pb::utf8Encode(c + run, i - run, out);
-            run = i + 1;
-            escape(ch);
-        }
-        pb::utf8Encode(c + run, n - run, out);
-        out.push_back('"');
-    }
+    void string(PB_STRING* s) { pb::jsonAppendString(pbStringBacking(s), pbStringLength(s), out); }
 
     void ascii(std::string_view s) { out.append(s); }
 
@@ -115,6 +99,7 @@ public:
     }
 
     void newline(int depth) {
+        if (compact_) return;
         out.push_back('\n');
         out.append(size_t(depth) * 2, ' ');
     }
@@ -130,25 +115,7 @@ public:
     }
 
 private:
-    void escape(PB_CHAR ch) {
-        switch (ch) {
-        case '"': out.append("\\\""); return;
-        case '\\': out.append("\\\\"); return;
-        case '\b': out.append("\\b"); return;
-        case '\f': out.append("\\f"); return;
-        case '\n': out.append("\\n"); return;
-        case '\r': out.append("\\r"); return;
-        case '\t': out.append("\\t"); return;
-        default: break;
-        }
-        if (ch < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            char buf[6] = {'\\', 'u', '0', '0', hex[ch >> 4], hex[ch & 15]};
-            out.append(buf, 6);
-        } else {
-            out.append("\xEF\xBF\xBD");  // U+FFFD
-        }
-    }
+    bool compact_;
 
     struct Frame {
         Emitter* emitter;
@@ -319,11 +286,8 @@ simdjson::dom::parser& threadParser() {
     return parser;
 }
 
-}  // namespace
-
-extern "C" PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* header) {
-    PB_ASSERT(store);
-    Emitter e;
+PB_BUFFER* encode(PB_STORE* store, PB_STORE_HEADER* header, bool compact) {
+    Emitter e(compact);
     if (header || needsWrapper(store)) {
         e.ascii("{");
         e.newline(1);
@@ -345,8 +309,20 @@ extern "C" PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* 
     } else {
         e.store(store, 0);
     }
-    e.out.push_back('\n');
+    if (!compact) e.out.push_back('\n');
     return e.out.takeBuffer();
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* header) {
+    PB_ASSERT(store);
+    return encode(store, header, false);
+}
+
+extern "C" PB_EXPORT PB_BUFFER* pbStoreEncodeCompact(PB_STORE* store, PB_STORE_HEADER* header) {
+    PB_ASSERT(store);
+    return encode(store, header, true);
 }
 
 namespace {

@@ -30,6 +30,9 @@ PB_BEGIN_DECLS
 
 /* The encoded bytes of store, with header when header is not NULL. */
 PB_EXPORT PB_BUFFER* pbStoreEncode(PB_STORE* store, PB_STORE_HEADER* header);
+/* The same document on one line, without whitespace between tokens and
+ * without the final newline: for log and trace lines. */
+PB_EXPORT PB_BUFFER* pbStoreEncodeCompact(PB_STORE* store, PB_STORE_HEADER* header);
 /* The decoded store, or NULL. *header (when header is not NULL) receives
  * the header, or NULL for a headerless document. */
 PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEADER** header);

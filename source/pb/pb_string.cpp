@@ -84,13 +84,6 @@ void appendUtf8(PB_STRING* s, const char* text, PB_INT length) {
 
 void appendAscii(PB_STRING* s, const char* text) { appendUtf8(s, text, -1); }
 
-// Mutators work on a private copy.
-void makePrivate(PB_STRING** str) {
-    PB_ASSERT(str);
-    PB_ASSERT(*str);
-    pb::cowStep(str, pbStringCreateFrom);
-}
-
 PB_INT stringCompare(PB_OBJ* a, PB_OBJ* b) {
     return pb::compareStrings(reinterpret_cast<PB_STRING*>(a), reinterpret_cast<PB_STRING*>(b));
 }
@@ -365,7 +358,7 @@ extern "C" PB_EXPORT const PB_CHAR* pbStringBacking(PB_STRING* str) {
 }
 
 extern "C" PB_EXPORT void pbStringSetCharAt(PB_STRING** str, PB_INT index, PB_CHAR ch) {
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     PB_ASSERT(index >= 0 && index < (*str)->length);
     (*str)->chars[index] = ch;
 }
@@ -373,24 +366,24 @@ extern "C" PB_EXPORT void pbStringSetCharAt(PB_STRING** str, PB_INT index, PB_CH
 extern "C" PB_EXPORT void pbStringAppend(PB_STRING** str, PB_STRING* tail) {
     PB_ASSERT(tail);
     pb::Ref<PB_STRING> keep = pb::retain(tail);  // tail may be *str itself
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     appendChars(*str, tail->chars, tail->length);
 }
 
 extern "C" PB_EXPORT void pbStringAppendCstr(PB_STRING** str, const char* text, PB_INT length) {
     PB_ASSERT(text || length == 0);
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     if (text) appendUtf8(*str, text, length);
 }
 
 extern "C" PB_EXPORT void pbStringAppendChar(PB_STRING** str, PB_CHAR ch) {
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     appendChars(*str, &ch, 1);
 }
 
 extern "C" PB_EXPORT void pbStringTrim(PB_STRING** str, PB_INT offset, PB_INT length) {
     PB_ASSERT(offset >= 0);
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     PB_STRING* s = *str;
     if (offset > s->length) offset = s->length;
     if (length < 0 || length > s->length - offset) length = s->length - offset;
@@ -399,12 +392,12 @@ extern "C" PB_EXPORT void pbStringTrim(PB_STRING** str, PB_INT offset, PB_INT le
 }
 
 extern "C" PB_EXPORT void pbStringToUpper(PB_STRING** str) {
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     for (PB_INT i = 0; i < (*str)->length; ++i) (*str)->chars[i] = upper((*str)->chars[i]);
 }
 
 extern "C" PB_EXPORT void pbStringToLower(PB_STRING** str) {
-    makePrivate(str);
+    PB_COW(str, pbStringCreateFrom);
     for (PB_INT i = 0; i < (*str)->length; ++i) (*str)->chars[i] = lower((*str)->chars[i]);
 }
 

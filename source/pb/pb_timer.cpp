@@ -3,7 +3,6 @@
 #include "pb/pb_timer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -45,7 +44,7 @@ struct Entry {
 // takes itself off the queue in its free function. Until it has done so,
 // the queue's pointer stays valid only while the lock is held, so the
 // timer is fired with a reference taken under the lock, if it can still be
-// taken (tryRetain).
+// taken (pb___ObjTryRetain).
 struct TimerQueue {
     std::mutex lock;                  // the timer-queue lock (a leaf, see pb_runtime_clock.hpp)
     std::condition_variable changed;  // the timer thread waits here for an earlier timer or a stop
@@ -61,17 +60,6 @@ TimerQueue& queue() {
     return *q;
 }
 
-// Takes a reference unless the last one is already gone (the object is then
-// being freed and must not be touched once the queue lock is left).
-bool tryRetain(PB_OBJ* obj) {
-    std::atomic_ref<int32_t> refs(obj->refs);
-    int32_t n = refs.load(std::memory_order_relaxed);
-    while (n > 0) {
-        if (refs.compare_exchange_weak(n, n + 1, std::memory_order_acquire, std::memory_order_relaxed)) return true;
-    }
-    return false;
-}
-
 void unscheduleLocked(TimerQueue& q, PB_TIMER* t) {
     if (!t->scheduled) return;
     q.entries.erase(Entry{t->due, t->seq, t});
@@ -83,7 +71,7 @@ PB_TIMER* takeDueLocked(TimerQueue& q, PB_INT limit, PB_INT* due) {
         Entry e = *q.entries.begin();
         q.entries.erase(q.entries.begin());
         e.timer->scheduled = false;
-        if (tryRetain(&e.timer->obj)) {
+        if (pb___ObjTryRetain(&e.timer->obj)) {
             *due = e.due;
             return e.timer;
         }

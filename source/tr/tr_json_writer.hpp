@@ -16,8 +16,8 @@ namespace tr {
 void jsonAppendString(std::string& out, PB_STRING* str);
 void jsonAppendStringCstr(std::string& out, const char* text);
 
-// Appends the store as its JSON document (the runtime's store encoding),
-// or null for NULL.
+// Appends the store as its one-line JSON document (the runtime's compact
+// store encoding), or null for NULL.
 void jsonAppendStore(std::string& out, PB_STORE* store);
 
 // Appends ,"type":"<type>","value":<value> for a property value: booleans

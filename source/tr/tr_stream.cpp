@@ -110,13 +110,8 @@ void streamFree(PB_OBJ* obj) {
 // is gone (also while it is being freed).
 TR_STREAM* retainIfAlive(tr::WeakCell& cell) {
     std::lock_guard guard(cell.mutex);
-    if (!cell.stream) return nullptr;
-    std::atomic_ref<int32_t> refs(cell.stream->obj.refs);
-    int32_t n = refs.load(std::memory_order_relaxed);
-    while (n > 0) {
-        if (refs.compare_exchange_weak(n, n + 1, std::memory_order_relaxed)) return cell.stream;
-    }
-    return nullptr;
+    if (!cell.stream || !pb___ObjTryRetain(&cell.stream->obj)) return nullptr;
+    return cell.stream;
 }
 
 // Whether 'goal' can be reached from 'start' over links that keep their

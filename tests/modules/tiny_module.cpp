@@ -3,14 +3,14 @@
 #include <string>
 
 #include "pb/pb_module.h"
+#include "pb/pb_product.h"
 
 namespace {
 
 std::string hookLog;
 
 const PB_MODULE_RECORD tinyRecord = {
-    2, "vorlix", "Vorlix Server", 4, 14, 21, "UTC 2026-08-14 08:30:04 (Friday)", "Vorlix",
-    "Copyright Vorlix. All rights reserved.", "tinymod", "Runtime test module", "1.2.3", "pb rfc", ""};
+    PB___PRODUCT_RECORD_FIELDS, "tinymod", "Runtime test module", "1.2.3", "pb rfc", ""};
 
 PB_BOOL startup() {
     hookLog += "startup;";

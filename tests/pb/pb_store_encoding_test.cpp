@@ -111,6 +111,12 @@ TEST(PbStoreEncoding, WritesReadableJson) {
     auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
     EXPECT_EQ(encode(arr.get(), header.get()),
               "{\n  \"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\n  \"store\":[\n    true\n  ]\n}\n");
+
+    // The compact form is the same document on one line.
+    auto compact = adopt(pbStoreEncodeCompact(s.get(), nullptr));
+    EXPECT_EQ(bytes(compact.get()), "{\"a\":\"x\\\"\\n\\u0001\xC3\xA9\",\"b\":-9223372036854775808,\"c\":[true],\"d\":{}}");
+    compact = adopt(pbStoreEncodeCompact(arr.get(), header.get()));
+    EXPECT_EQ(bytes(compact.get()), "{\"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\"store\":[true]}");
 }
 
 TEST(PbStoreEncoding, HeaderAndHeaderlessStoresAreNeverConfused) {

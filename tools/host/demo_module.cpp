@@ -20,6 +20,7 @@
 #include "cs/cs.h"
 #include "pb/pb.h"
 #include "pb/pb_process.h"
+#include "pb/pb_product.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_timer.h"
 
@@ -28,8 +29,7 @@ extern "C" PB_EXPORT PB_MODULE demo___module;
 namespace {
 
 const PB_MODULE_RECORD demoRecord = {
-    2, "vorlix", "Vorlix Server", 4, 14, 21, "UTC 2026-08-14 08:30:04 (Friday)", "Vorlix",
-    "Copyright Vorlix. All rights reserved.", "demo", "Demo module of the host", "1.0", "pb rfc tr cs", ""};
+    PB___PRODUCT_RECORD_FIELDS, "demo", "Demo module of the host", "1.0", "pb rfc tr cs", ""};
 
 // The module's state; created by start-up, released by shutdown.
 struct Demo {

@@ -4,6 +4,7 @@
 
 #include "cs/base/cs_module_cs.h"
 #include "cs/base/cs_options.h"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/base/cs_startup_complete.h"
 #include "cs/config/cs_config.h"
 #include "cs/control/cs_control_terminate_db.h"
@@ -26,6 +27,7 @@
 #include "cs/update/cs_update_20240402.h"
 #include "cs/update/cs_update_table.h"
 #include "pb/pb_identifier.h"
+#include "pb/pb_product.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_region.hpp"
 #include "pb/pb_signal.h"
@@ -35,24 +37,11 @@
 extern "C" {
 
 const PB_MODULE_RECORD cs___module_record = {
-    2,
-    "vorlix",
-    "Vorlix Server",
-    4,
-    14,
-    21,
-    "UTC 2026-08-14 08:30:04 (Friday)",
-    "Vorlix",
-    "Copyright Vorlix. All rights reserved.",
-    "cs",
-    "Configuration and Status",
-    "6.0",
-    "pb rfc tr",
-    "db ipc net",
+    PB___PRODUCT_RECORD_FIELDS, "cs", "Configuration and Status", PB___MODULE_VERSION, "pb rfc tr", "db ipc net",
 };
 
 const char* const cs___module_version_string =
-    "###VQ_VERSION### vorlix-4.14.21 (Windows, x86 (64 bit), Release), cs 6.0";
+    "###VQ_VERSION### vorlix-" PB___PRODUCT_VERSION " (Windows, x86 (64 bit), Release), cs " PB___MODULE_VERSION;
 
 }  // extern "C"
 
@@ -196,11 +185,7 @@ extern "C" PB_EXPORT void csModuleSetOptions(CS_OPTIONS* opt) {
     csStatusReporterSetItemCstrBool(moduleStatusReporter, "csMaintenanceModeActive", -1,
                                     csOptionsMaintenanceMode(opt));
 
-    // The fresh signal is in place before the old one fires, so a watcher
-    // that adds itself again hears the next change.
-    auto fired = pb::adopt(moduleUpdateSignal);
-    moduleUpdateSignal = pbSignalCreate();
-    pbSignalAssert(fired.get());
+    cs::assertUpdate(moduleUpdateSignal);
 }
 
 extern "C" PB_EXPORT PB_BOOL csModuleMaintenanceModeActive(void) {

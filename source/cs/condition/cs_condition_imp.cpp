@@ -3,7 +3,8 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/condition/cs_condition_ruleset_eval.h"
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/status/cs_status_reporter.h"
 #include "pb/pb_alertable.h"
 #include "pb/pb_monitor.hpp"

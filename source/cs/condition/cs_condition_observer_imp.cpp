@@ -4,7 +4,8 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/object/cs_object_observer.h"
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "pb/pb_monitor.hpp"
 #include "pb/pb_process.h"
 #include "pb/pb_ref.hpp"

@@ -4,8 +4,10 @@
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object.h"
+#include "cs/object/cs_object_entry_keys.hpp"
 #include "cs/object/cs_object_record.h"
 #include "cs/object/cs_object_table.h"
 #include "cs/sort/cs_sort_table.h"
@@ -29,9 +31,13 @@ using pb::adopt;
 using Store = pb::Ref<PB_STORE>;
 using String = pb::Ref<PB_STRING>;
 
+String key(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
+
 // The keys of the configuration store, made once at start-up.
 struct Keys {
-    String comment, config, info, metaData, modules, objects, protectedFlag, sort, sorts, trMark, version, visible;
+    cs::ObjectEntryKeys entry;  // of an entry of "objects"
+    String config = key("config"), info = key("info"), modules = key("modules"), objects = key("objects"),
+           sorts = key("sorts"), version = key("version");
 };
 
 // Module-wide state: NULL (0) before start-up, all-ones after shutdown.
@@ -84,18 +90,18 @@ void gatherModules() {
 void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Store* entryNP) {
     auto object = adopt(csObjectRecordObject(rec));
     Store e = adopt(pbStoreCreate());
-    pbStoreSetValue(e.out(), keys->sort.get(), sortName);
-    pbStoreSetValueBool(e.out(), keys->visible.get(), csObjectRecordVisible(rec));
-    pbStoreSetValueBool(e.out(), keys->protectedFlag.get(), csObjectRecordProtected(rec));
-    pbStoreSetValueBool(e.out(), keys->trMark.get(), csObjectRecordTrMark(rec));
-    if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->comment.get(), comment.get());
-    pbStoreSetStore(e.out(), keys->metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
+    pbStoreSetValue(e.out(), keys->entry.sort.get(), sortName);
+    pbStoreSetValueBool(e.out(), keys->entry.visible.get(), csObjectRecordVisible(rec));
+    pbStoreSetValueBool(e.out(), keys->entry.protectedFlag.get(), csObjectRecordProtected(rec));
+    pbStoreSetValueBool(e.out(), keys->entry.trMark.get(), csObjectRecordTrMark(rec));
+    if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->entry.comment.get(), comment.get());
+    pbStoreSetStore(e.out(), keys->entry.metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
     auto config = adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE));
     auto configNP = adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE));
     Store eNP = e;  // shares until its "config" differs
-    pbStoreSetStore(e.out(), keys->config.get(), config.get());
+    pbStoreSetStore(e.out(), keys->entry.config.get(), config.get());
     if (config.get() == configNP.get() || pbStoreEquals(config.get(), configNP.get())) eNP = e;
-    else pbStoreSetStore(eNP.out(), keys->config.get(), configNP.get());
+    else pbStoreSetStore(eNP.out(), keys->entry.config.get(), configNP.get());
     *entry = std::move(e);
     *entryNP = std::move(eNP);
 }
@@ -197,9 +203,7 @@ PB_INT publish() {
     auto opt = adopt(csModuleOptions());
     trStreamSetConfiguration(configTrStream, csOptionsIncludePrivateData(opt.get()) ? configStore : configStoreNP);
     ++configVersion;
-    auto fired = adopt(configUpdateSignal);
-    configUpdateSignal = pbSignalCreate();
-    pbSignalAssert(fired.get());
+    cs::assertUpdate(configUpdateSignal);
     return configVersion;
 }
 
@@ -233,14 +237,14 @@ void applyModules(PB_STORE* config) {
 // Apply, step "objects", for one entry that passed the name and store
 // checks; returns false when the entry is skipped (not seen).
 bool applyObject(PB_STRING* name, PB_STORE* entry, ObjectStores& stores) {
-    String sort = valueOf(entry, keys->sort.get());
+    String sort = valueOf(entry, keys->entry.sort.get());
     PB_BOOL visible = PB_TRUE, isProtected = PB_FALSE, trMark = PB_FALSE, flag;
-    if (pbStoreValueBool(entry, keys->visible.get(), &flag)) visible = flag;
-    if (pbStoreValueBool(entry, keys->protectedFlag.get(), &flag)) isProtected = flag;
-    if (pbStoreValueBool(entry, keys->trMark.get(), &flag)) trMark = flag;
-    String comment = valueOf(entry, keys->comment.get());
-    Store config = storeOf(entry, keys->config.get());
-    Store metaData = storeOf(entry, keys->metaData.get());
+    if (pbStoreValueBool(entry, keys->entry.visible.get(), &flag)) visible = flag;
+    if (pbStoreValueBool(entry, keys->entry.protectedFlag.get(), &flag)) isProtected = flag;
+    if (pbStoreValueBool(entry, keys->entry.trMark.get(), &flag)) trMark = flag;
+    String comment = valueOf(entry, keys->entry.comment.get());
+    Store config = storeOf(entry, keys->entry.config.get());
+    Store metaData = storeOf(entry, keys->entry.metaData.get());
     if (!sort || !pbNameUpperCaseOk(sort.get(), PB_TRUE)) return false;
 
     // Keep an object of the same sort and reconfigure it; create any other.
@@ -298,8 +302,6 @@ void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     stores.publish();
 }
 
-String key(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
-
 }  // namespace
 
 extern "C" PB_EXPORT void cs___ConfigStartup(void) {
@@ -309,8 +311,7 @@ extern "C" PB_EXPORT void cs___ConfigStartup(void) {
     configVersion = 0;
     configStore = pbStoreCreate();
     configStoreNP = pbStoreCreate();
-    keys = new Keys{key("comment"), key("config"), key("info"), key("metaData"), key("modules"), key("objects"),
-                    key("protected"), key("sort"), key("sorts"), key("trMark"), key("version"), key("visible")};
+    keys = new Keys;
     csConfigGather();
 }
 

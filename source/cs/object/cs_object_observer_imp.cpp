@@ -2,7 +2,8 @@
 #include "cs/object/cs_object_observer_imp.h"
 
 #include "cs/base/cs_module.h"
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/object/cs_object_record.h"
 #include "cs/object/cs_object_table.h"
 #include "pb/pb_monitor.hpp"

@@ -7,9 +7,15 @@
 // operations on the sets once; each runs under the implementation's
 // monitor and, when it changes a set, calls reevaluate (with the monitor
 // held) before it leaves. Arguments are checked here.
+//
+// Observers change their fields under their own monitor, often while the
+// object table holds its monitor as well; what they drop goes to a
+// cs::ReleaseLater (cs/base/cs_release_later.hpp), which releases it once
+// the outermost of those monitors is left.
 #pragma once
 
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/object/cs_object_record.h"
 #include "pb/pb_dict.h"
 #include "pb/pb_monitor.hpp"

@@ -5,6 +5,7 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/object/cs_object.h"
 #include "cs/object/cs_object_record_trace.hpp"
 #include "pb/pb_dict.h"
@@ -93,9 +94,7 @@ void tellObservers(PB_DICT* table, cs::ReleaseLater& later) {
 // signal is already in place for listeners that add themselves again).
 pb::Ref<PB_SIGNAL> publish(cs::ReleaseLater& later) {
     tellObservers(cs___ObjectTableRecordsByName, later);
-    auto fired = pb::adopt(cs___ObjectTableUpdateSignal);
-    cs___ObjectTableUpdateSignal = pbSignalCreate();
-    return fired;
+    return cs::takeUpdateSignal(cs___ObjectTableUpdateSignal);
 }
 
 // A change outside an update is published at once; inside one it waits

@@ -2,6 +2,7 @@
 #include "cs/scheduler/cs_scheduler_client_imp.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/scheduler/cs_scheduler.h"
 #include "pb/pb_process.h"
 #include "pb/pb_ref.hpp"
@@ -41,8 +42,7 @@ void cs___SchedulerClientImpProcessFunc(PB_OBJ* obj) {
     {
         pb::RegionExclusiveGuard guard(imp->intRegion);
         if (pbTimerScheduled(imp->intTimer)) return;
-        fired = pb::adopt(imp->intUpdateSignal);
-        imp->intUpdateSignal = pbSignalCreate();
+        fired = cs::takeUpdateSignal(imp->intUpdateSignal);
     }
     // Asserted outside the region, so a listener may ask again at once.
     pbSignalAssert(fired.get());

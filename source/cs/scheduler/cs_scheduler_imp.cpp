@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_update_signal.hpp"
 #include "cs/scheduler/cs_scheduler_client_imp.h"
 #include "cs/scheduler/cs_scheduler_schedule_flags.h"
 #include "pb/pb_cxxobj.hpp"
@@ -206,8 +207,7 @@ extern "C" PB_EXPORT void cs___SchedulerImpSetOptions(CS___SCHEDULER_IMP* imp, C
         pb::RegionExclusiveGuard guard(imp->intRegion);
         previous = pb::adopt(imp->extOptions);
         imp->extOptions = csSchedulerOptionsRetain(opt);
-        fired = pb::adopt(imp->intUpdateSignal);
-        imp->intUpdateSignal = pbSignalCreate();
+        fired = cs::takeUpdateSignal(imp->intUpdateSignal);
     }
     pbSignalAssert(fired.get());
     pbProcessSchedule(imp->isProcess);

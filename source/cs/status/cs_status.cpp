@@ -2,7 +2,7 @@
 #include "cs/status/cs_status.h"
 
 #include "cs/base/cs_module.h"
-#include "cs/object/cs_object_observer_util.hpp"
+#include "cs/base/cs_update_signal.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_region.hpp"

@@ -4,6 +4,7 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_wrapped_mode.h"
+#include "cs/object/cs_object_entry_keys.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
@@ -22,13 +23,9 @@ struct CS_UPDATE_OBJECT {
 namespace {
 
 // Key strings of an object entry: made once at start-up, then only read.
-PB_STRING* keySort = nullptr;
-PB_STRING* keyConfig = nullptr;
-PB_STRING* keyProtected = nullptr;
-PB_STRING* keyVisible = nullptr;
-PB_STRING* keyComment = nullptr;
-PB_STRING* keyMetaData = nullptr;
-PB_STRING* keyMode = nullptr;
+// An update rewrites entries without "trMark".
+cs::ObjectEntryKeys* keys = nullptr;
+PB_STRING* keyMode = nullptr;      // of a wrapped entry's inner store
 PB_STRING* sortWrapped = nullptr;  // the value "CS_WRAPPED" of a wrapped entry's "sort"
 
 void updateObjectFree(PB_OBJ* obj) {
@@ -56,23 +53,14 @@ PB_SORT_DEFINE(cs___sort_CS_UPDATE_OBJECT, &cs___module, "CS_UPDATE_OBJECT", upd
 PB_STDFUNCS_DEFINE(csUpdateObject, CS_UPDATE_OBJECT, cs___sort_CS_UPDATE_OBJECT)
 
 extern "C" PB_EXPORT void cs___UpdateObjectStartup(void) {
-    keySort = pbStringCreateFromCstr("sort", -1);
-    keyConfig = pbStringCreateFromCstr("config", -1);
-    keyProtected = pbStringCreateFromCstr("protected", -1);
-    keyVisible = pbStringCreateFromCstr("visible", -1);
-    keyComment = pbStringCreateFromCstr("comment", -1);
-    keyMetaData = pbStringCreateFromCstr("metaData", -1);
+    keys = new cs::ObjectEntryKeys;
     keyMode = pbStringCreateFromCstr("mode", -1);
     sortWrapped = pbStringCreateFromCstr("CS_WRAPPED", -1);
 }
 
 extern "C" PB_EXPORT void cs___UpdateObjectShutdown(void) {
-    pb::releaseField(keySort);
-    pb::releaseField(keyConfig);
-    pb::releaseField(keyProtected);
-    pb::releaseField(keyVisible);
-    pb::releaseField(keyComment);
-    pb::releaseField(keyMetaData);
+    delete keys;
+    keys = nullptr;
     pb::releaseField(keyMode);
     pb::releaseField(sortWrapped);
 }
@@ -205,21 +193,21 @@ extern "C" PB_EXPORT PB_STORE* csUpdateObjectStore(CS_UPDATE_OBJECT* uo) {
     PB_ASSERT(uo);
     PB_STORE* store = pbStoreCreate();
     if (uo->wrappedMode == -1) {
-        pbStoreSetValue(&store, keySort, uo->sortName);
-        pbStoreSetStore(&store, keyConfig, uo->config);
+        pbStoreSetValue(&store, keys->sort.get(), uo->sortName);
+        pbStoreSetStore(&store, keys->config.get(), uo->config);
     } else {
         auto inner = pb::adopt(pbStoreCreate());
         auto mode = pb::adopt(csWrappedModeToString(uo->wrappedMode));
         pbStoreSetValue(inner.out(), keyMode, mode.get());
-        pbStoreSetValue(inner.out(), keySort, uo->sortName);
-        pbStoreSetStore(inner.out(), keyConfig, uo->config);
-        pbStoreSetValue(&store, keySort, sortWrapped);
-        pbStoreSetStore(&store, keyConfig, inner.get());
+        pbStoreSetValue(inner.out(), keys->sort.get(), uo->sortName);
+        pbStoreSetStore(inner.out(), keys->config.get(), uo->config);
+        pbStoreSetValue(&store, keys->sort.get(), sortWrapped);
+        pbStoreSetStore(&store, keys->config.get(), inner.get());
     }
-    pbStoreSetValueBool(&store, keyProtected, uo->isProtected);
-    pbStoreSetValueBool(&store, keyVisible, uo->visible);
-    if (uo->comment) pbStoreSetValue(&store, keyComment, uo->comment);
-    pbStoreSetStore(&store, keyMetaData, uo->metaData);
+    pbStoreSetValueBool(&store, keys->protectedFlag.get(), uo->isProtected);
+    pbStoreSetValueBool(&store, keys->visible.get(), uo->visible);
+    if (uo->comment) pbStoreSetValue(&store, keys->comment.get(), uo->comment);
+    pbStoreSetStore(&store, keys->metaData.get(), uo->metaData);
     return store;
 }
 
@@ -228,33 +216,33 @@ extern "C" PB_EXPORT PB_STORE* csUpdateObjectStore(CS_UPDATE_OBJECT* uo) {
 // CS_WRAPPED_MODE_FALLBACK.
 extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectTryRestore(PB_STORE* store) {
     PB_ASSERT(store);
-    auto sortName = pb::adopt(upperCaseName(store, keySort));
+    auto sortName = pb::adopt(upperCaseName(store, keys->sort.get()));
     if (!sortName) return nullptr;
 
     PB_INT wm = -1;
     pb::Ref<PB_STORE> config;
     if (pbStringEquals(sortName.get(), sortWrapped)) {
-        auto inner = pb::adopt(pbStoreStore(store, keyConfig));
+        auto inner = pb::adopt(pbStoreStore(store, keys->config.get()));
         if (!inner) return nullptr;
         wm = CS_WRAPPED_MODE_FALLBACK;
         if (auto modeName = pb::adopt(pbStoreValue(inner.get(), keyMode))) {
             PB_INT parsed = csWrappedModeFromString(modeName.get());
             if (CS_WRAPPED_MODE_OK(parsed)) wm = parsed;
         }
-        sortName = pb::adopt(upperCaseName(inner.get(), keySort));
+        sortName = pb::adopt(upperCaseName(inner.get(), keys->sort.get()));
         if (!sortName) return nullptr;
-        config = pb::adopt(pbStoreStore(inner.get(), keyConfig));
+        config = pb::adopt(pbStoreStore(inner.get(), keys->config.get()));
     } else {
-        config = pb::adopt(pbStoreStore(store, keyConfig));
+        config = pb::adopt(pbStoreStore(store, keys->config.get()));
     }
 
     CS_UPDATE_OBJECT* uo = csUpdateObjectCreate(sortName.get());
     if (config) pb::setField(uo->config, config.get());
     PB_BOOL flag;
-    if (pbStoreValueBool(store, keyProtected, &flag)) uo->isProtected = flag != 0;
-    if (pbStoreValueBool(store, keyVisible, &flag)) uo->visible = flag != 0;
+    if (pbStoreValueBool(store, keys->protectedFlag.get(), &flag)) uo->isProtected = flag != 0;
+    if (pbStoreValueBool(store, keys->visible.get(), &flag)) uo->visible = flag != 0;
     uo->wrappedMode = wm;
-    uo->comment = pbStoreValue(store, keyComment);
-    if (auto metaData = pb::adopt(pbStoreStore(store, keyMetaData))) pb::setField(uo->metaData, metaData.get());
+    uo->comment = pbStoreValue(store, keys->comment.get());
+    if (auto metaData = pb::adopt(pbStoreStore(store, keys->metaData.get()))) pb::setField(uo->metaData, metaData.get());
     return uo;
 }
