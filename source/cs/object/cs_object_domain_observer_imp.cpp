@@ -99,87 +99,9 @@ extern "C" PB_EXPORT void cs___ObjectDomainObserverImpHalt(CS___OBJECT_DOMAIN_OB
     cs___ObjectTableObjectDomainObserverImpUnregister(imp);
 }
 
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpSetObjectTable(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                     PB_DICT* objectTable) {
-    Sets::setObjectTable(imp, objectTable);
-}
-
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpSetObservedName(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                      PB_STRING* name) {
-    Sets::setObservedName(imp, name);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpDelObservedName(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                      PB_STRING* name) {
-    Sets::delObservedName(imp, name);
-}
-extern "C" PB_EXPORT PB_BOOL cs___ObjectDomainObserverImpHasObservedName(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                         PB_STRING* name) {
-    return Sets::hasObservedName(imp, name);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpClearObservedNames(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    Sets::clearObservedNames(imp);
-}
-extern "C" PB_EXPORT PB_INT cs___ObjectDomainObserverImpObservedNamesLength(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    return Sets::observedNamesLength(imp);
-}
-extern "C" PB_EXPORT PB_STRING* cs___ObjectDomainObserverImpObservedNameAt(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                           PB_INT index) {
-    return Sets::observedNameAt(imp, index);
-}
-extern "C" PB_EXPORT PB_VECTOR* cs___ObjectDomainObserverImpObservedNamesVector(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    return Sets::observedNamesVector(imp);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpSetObservedNamesVector(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                             PB_VECTOR* vec) {
-    Sets::setObservedNamesVector(imp, vec);
-}
-
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpSetFixedObject(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                     PB_OBJ* obj) {
-    Sets::setFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpDelFixedObject(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                     PB_OBJ* obj) {
-    Sets::delFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT PB_BOOL cs___ObjectDomainObserverImpHasFixedObject(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                        PB_OBJ* obj) {
-    return Sets::hasFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpClearFixedObjects(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    Sets::clearFixedObjects(imp);
-}
-extern "C" PB_EXPORT PB_INT cs___ObjectDomainObserverImpFixedObjectsLength(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    return Sets::fixedObjectsLength(imp);
-}
-extern "C" PB_EXPORT PB_OBJ* cs___ObjectDomainObserverImpFixedObjectAt(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                       PB_INT index) {
-    return Sets::fixedObjectAt(imp, index);
-}
-extern "C" PB_EXPORT PB_VECTOR* cs___ObjectDomainObserverImpFixedObjectsVector(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
-    return Sets::fixedObjectsVector(imp);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpSetFixedObjectsVector(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                            PB_VECTOR* vec) {
-    Sets::setFixedObjectsVector(imp, vec);
-}
-
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpConfigure(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                PB_VECTOR* namesVector,
-                                                                PB_VECTOR* fixedObjectsVector) {
-    Sets::configure(imp, namesVector, fixedObjectsVector);
-}
-
 extern "C" PB_EXPORT CS_OBJECT_DOMAIN_OBSERVER_MAP* cs___ObjectDomainObserverImpMap(
     CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
     return Sets::read(imp, [&] { return csObjectDomainObserverMapRetain(imp->extMap); });
 }
 
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpUpdateAddSignalable(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                          PB_SIGNALABLE* signalable) {
-    Sets::updateAddSignalable(imp, signalable);
-}
-extern "C" PB_EXPORT void cs___ObjectDomainObserverImpUpdateDelSignalable(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp,
-                                                                          PB_SIGNALABLE* signalable) {
-    Sets::updateDelSignalable(imp, signalable);
-}
+CS___OBSERVED_SETS_IMP_DEFINE(cs___ObjectDomainObserverImp, CS___OBJECT_DOMAIN_OBSERVER_IMP, Sets)

@@ -3,6 +3,7 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/object/cs_object_multi_observer_imp.h"
+#include "cs/object/cs_object_observer_sets.hpp"
 #include "pb/pb_stdfunc.hpp"
 
 struct CS_OBJECT_MULTI_OBSERVER {
@@ -61,61 +62,6 @@ extern "C" PB_EXPORT void csObjectMultiObserverDelRequiredSort(Obs* obs) {
     cs___ObjectMultiObserverImpDelRequiredSort(impOf(obs));
 }
 
-extern "C" PB_EXPORT void csObjectMultiObserverSetObservedName(Obs* obs, PB_STRING* name) {
-    cs___ObjectMultiObserverImpSetObservedName(impOf(obs), name);
-}
-extern "C" PB_EXPORT void csObjectMultiObserverDelObservedName(Obs* obs, PB_STRING* name) {
-    cs___ObjectMultiObserverImpDelObservedName(impOf(obs), name);
-}
-extern "C" PB_EXPORT PB_BOOL csObjectMultiObserverHasObservedName(Obs* obs, PB_STRING* name) {
-    return cs___ObjectMultiObserverImpHasObservedName(impOf(obs), name);
-}
-extern "C" PB_EXPORT void csObjectMultiObserverClearObservedNames(Obs* obs) {
-    cs___ObjectMultiObserverImpClearObservedNames(impOf(obs));
-}
-extern "C" PB_EXPORT PB_INT csObjectMultiObserverObservedNamesLength(Obs* obs) {
-    return cs___ObjectMultiObserverImpObservedNamesLength(impOf(obs));
-}
-extern "C" PB_EXPORT PB_STRING* csObjectMultiObserverObservedNameAt(Obs* obs, PB_INT index) {
-    return cs___ObjectMultiObserverImpObservedNameAt(impOf(obs), index);
-}
-extern "C" PB_EXPORT PB_VECTOR* csObjectMultiObserverObservedNamesVector(Obs* obs) {
-    return cs___ObjectMultiObserverImpObservedNamesVector(impOf(obs));
-}
-extern "C" PB_EXPORT void csObjectMultiObserverSetObservedNamesVector(Obs* obs, PB_VECTOR* vec) {
-    cs___ObjectMultiObserverImpSetObservedNamesVector(impOf(obs), vec);
-}
-
-extern "C" PB_EXPORT void csObjectMultiObserverSetFixedObject(Obs* obs, PB_OBJ* obj) {
-    cs___ObjectMultiObserverImpSetFixedObject(impOf(obs), obj);
-}
-extern "C" PB_EXPORT void csObjectMultiObserverDelFixedObject(Obs* obs, PB_OBJ* obj) {
-    cs___ObjectMultiObserverImpDelFixedObject(impOf(obs), obj);
-}
-extern "C" PB_EXPORT PB_BOOL csObjectMultiObserverHasFixedObject(Obs* obs, PB_OBJ* obj) {
-    return cs___ObjectMultiObserverImpHasFixedObject(impOf(obs), obj);
-}
-extern "C" PB_EXPORT void csObjectMultiObserverClearFixedObjects(Obs* obs) {
-    cs___ObjectMultiObserverImpClearFixedObjects(impOf(obs));
-}
-extern "C" PB_EXPORT PB_INT csObjectMultiObserverFixedObjectsLength(Obs* obs) {
-    return cs___ObjectMultiObserverImpFixedObjectsLength(impOf(obs));
-}
-extern "C" PB_EXPORT PB_OBJ* csObjectMultiObserverFixedObjectAt(Obs* obs, PB_INT index) {
-    return cs___ObjectMultiObserverImpFixedObjectAt(impOf(obs), index);
-}
-extern "C" PB_EXPORT PB_VECTOR* csObjectMultiObserverFixedObjectsVector(Obs* obs) {
-    return cs___ObjectMultiObserverImpFixedObjectsVector(impOf(obs));
-}
-extern "C" PB_EXPORT void csObjectMultiObserverSetFixedObjectsVector(Obs* obs, PB_VECTOR* vec) {
-    cs___ObjectMultiObserverImpSetFixedObjectsVector(impOf(obs), vec);
-}
-
-extern "C" PB_EXPORT void csObjectMultiObserverConfigure(Obs* obs, PB_VECTOR* namesVector,
-                                                         PB_VECTOR* fixedObjectsVector) {
-    cs___ObjectMultiObserverImpConfigure(impOf(obs), namesVector, fixedObjectsVector);
-}
-
 extern "C" PB_EXPORT PB_DICT* csObjectMultiObserverObjectsDict(Obs* obs) {
     return cs___ObjectMultiObserverImpObjectsDict(impOf(obs));
 }
@@ -123,9 +69,4 @@ extern "C" PB_EXPORT PB_VECTOR* csObjectMultiObserverObjectsVector(Obs* obs) {
     return cs___ObjectMultiObserverImpObjectsVector(impOf(obs));
 }
 
-extern "C" PB_EXPORT void csObjectMultiObserverUpdateAddSignalable(Obs* obs, PB_SIGNALABLE* signalable) {
-    cs___ObjectMultiObserverImpUpdateAddSignalable(impOf(obs), signalable);
-}
-extern "C" PB_EXPORT void csObjectMultiObserverUpdateDelSignalable(Obs* obs, PB_SIGNALABLE* signalable) {
-    cs___ObjectMultiObserverImpUpdateDelSignalable(impOf(obs), signalable);
-}
+CS___OBSERVED_SETS_PUBLIC_DEFINE(csObjectMultiObserver, CS_OBJECT_MULTI_OBSERVER, cs___ObjectMultiObserverImp)

@@ -91,16 +91,11 @@ extern "C" PB_EXPORT void cs___ObjectMultiObserverImpHalt(CS___OBJECT_MULTI_OBSE
     cs___ObjectTableObjectMultiObserverImpUnregister(imp);
 }
 
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetObjectTable(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                    PB_DICT* objectTable) {
-    Sets::setObjectTable(imp, objectTable);
-}
-
 extern "C" PB_EXPORT PB_SORT* cs___ObjectMultiObserverImpRequiredSort(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::read(imp, [&] { return imp->extRequiredSort; });
+    return Sets::retained(imp, &Imp::extRequiredSort);
 }
 extern "C" PB_EXPORT PB_BOOL cs___ObjectMultiObserverImpHasRequiredSort(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::read(imp, [&] { return PB_BOOL(imp->extRequiredSort != nullptr); });
+    return Sets::has(imp, &Imp::extRequiredSort);
 }
 extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetRequiredSort(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
                                                                      PB_SORT* sort) {
@@ -109,72 +104,6 @@ extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetRequiredSort(CS___OBJECT
 }
 extern "C" PB_EXPORT void cs___ObjectMultiObserverImpDelRequiredSort(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
     Sets::change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extRequiredSort); });
-}
-
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetObservedName(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                     PB_STRING* name) {
-    Sets::setObservedName(imp, name);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpDelObservedName(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                     PB_STRING* name) {
-    Sets::delObservedName(imp, name);
-}
-extern "C" PB_EXPORT PB_BOOL cs___ObjectMultiObserverImpHasObservedName(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                        PB_STRING* name) {
-    return Sets::hasObservedName(imp, name);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpClearObservedNames(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    Sets::clearObservedNames(imp);
-}
-extern "C" PB_EXPORT PB_INT cs___ObjectMultiObserverImpObservedNamesLength(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::observedNamesLength(imp);
-}
-extern "C" PB_EXPORT PB_STRING* cs___ObjectMultiObserverImpObservedNameAt(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                          PB_INT index) {
-    return Sets::observedNameAt(imp, index);
-}
-extern "C" PB_EXPORT PB_VECTOR* cs___ObjectMultiObserverImpObservedNamesVector(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::observedNamesVector(imp);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetObservedNamesVector(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                            PB_VECTOR* vec) {
-    Sets::setObservedNamesVector(imp, vec);
-}
-
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetFixedObject(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                    PB_OBJ* obj) {
-    Sets::setFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpDelFixedObject(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                    PB_OBJ* obj) {
-    Sets::delFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT PB_BOOL cs___ObjectMultiObserverImpHasFixedObject(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                       PB_OBJ* obj) {
-    return Sets::hasFixedObject(imp, obj);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpClearFixedObjects(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    Sets::clearFixedObjects(imp);
-}
-extern "C" PB_EXPORT PB_INT cs___ObjectMultiObserverImpFixedObjectsLength(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::fixedObjectsLength(imp);
-}
-extern "C" PB_EXPORT PB_OBJ* cs___ObjectMultiObserverImpFixedObjectAt(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                      PB_INT index) {
-    return Sets::fixedObjectAt(imp, index);
-}
-extern "C" PB_EXPORT PB_VECTOR* cs___ObjectMultiObserverImpFixedObjectsVector(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
-    return Sets::fixedObjectsVector(imp);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpSetFixedObjectsVector(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                           PB_VECTOR* vec) {
-    Sets::setFixedObjectsVector(imp, vec);
-}
-
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpConfigure(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                               PB_VECTOR* namesVector,
-                                                               PB_VECTOR* fixedObjectsVector) {
-    Sets::configure(imp, namesVector, fixedObjectsVector);
 }
 
 extern "C" PB_EXPORT PB_DICT* cs___ObjectMultiObserverImpObjectsDict(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
@@ -191,11 +120,4 @@ extern "C" PB_EXPORT PB_VECTOR* cs___ObjectMultiObserverImpObjectsVector(CS___OB
     return vec;
 }
 
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpUpdateAddSignalable(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                         PB_SIGNALABLE* signalable) {
-    Sets::updateAddSignalable(imp, signalable);
-}
-extern "C" PB_EXPORT void cs___ObjectMultiObserverImpUpdateDelSignalable(CS___OBJECT_MULTI_OBSERVER_IMP* imp,
-                                                                         PB_SIGNALABLE* signalable) {
-    Sets::updateDelSignalable(imp, signalable);
-}
+CS___OBSERVED_SETS_IMP_DEFINE(cs___ObjectMultiObserverImp, CS___OBJECT_MULTI_OBSERVER_IMP, Sets)

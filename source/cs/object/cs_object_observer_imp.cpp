@@ -2,8 +2,7 @@
 #include "cs/object/cs_object_observer_imp.h"
 
 #include "cs/base/cs_module.h"
-#include "cs/base/cs_release_later.hpp"
-#include "cs/base/cs_update_signal.hpp"
+#include "cs/object/cs_object_observer_sets.hpp"
 #include "cs/object/cs_object_record.h"
 #include "cs/object/cs_object_table.h"
 #include "pb/pb_monitor.hpp"
@@ -65,34 +64,7 @@ void reevaluate(Imp* imp, cs::ReleaseLater& later) {
     cs::assertUpdate(imp->intUpdateSignal);
 }
 
-// Applies one change of settings under the monitor, then re-evaluates.
-// Whatever the change or the re-evaluation drops is released after the
-// monitor is left.
-template <class Apply>
-void change(Imp* imp, Apply apply) {
-    PB_ASSERT(imp);
-    cs::ReleaseLater later;
-    pb::MonitorGuard guard(imp->intMonitor);
-    apply(later);
-    reevaluate(imp, later);
-}
-
-// A new reference to an object field (or NULL), read under the monitor.
-template <class T>
-T* read(Imp* imp, T* Imp::*field) {
-    PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->intMonitor);
-    T* value = imp->*field;
-    if (value) pbObjRetain(reinterpret_cast<PB_OBJ*>(value));
-    return value;
-}
-
-template <class T>
-PB_BOOL has(Imp* imp, T* Imp::*field) {
-    PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->intMonitor);
-    return imp->*field != nullptr;
-}
+using Core = cs::ObserverCore<Imp, reevaluate>;
 
 }  // namespace
 
@@ -121,102 +93,95 @@ extern "C" PB_EXPORT void cs___ObjectObserverImpHalt(CS___OBJECT_OBSERVER_IMP* i
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpSetObjectTable(CS___OBJECT_OBSERVER_IMP* imp, PB_DICT* objectTable) {
-    PB_ASSERT(objectTable);
-    change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->intObjectTable, objectTable); });
+    Core::setObjectTable(imp, objectTable);
 }
 
 extern "C" PB_EXPORT PB_SORT* cs___ObjectObserverImpRequiredSort(CS___OBJECT_OBSERVER_IMP* imp) {
-    return read(imp, &Imp::extRequiredSort);
+    return Core::retained(imp, &Imp::extRequiredSort);
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpHasRequiredSort(CS___OBJECT_OBSERVER_IMP* imp) {
-    return has(imp, &Imp::extRequiredSort);
+    return Core::has(imp, &Imp::extRequiredSort);
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpSetRequiredSort(CS___OBJECT_OBSERVER_IMP* imp, PB_SORT* sort) {
     PB_ASSERT(sort);
-    change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extRequiredSort, sort); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extRequiredSort, sort); });
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpDelRequiredSort(CS___OBJECT_OBSERVER_IMP* imp) {
-    change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extRequiredSort); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extRequiredSort); });
 }
 
 extern "C" PB_EXPORT PB_STRING* cs___ObjectObserverImpObservedName(CS___OBJECT_OBSERVER_IMP* imp) {
-    return read(imp, &Imp::extObservedName);
+    return Core::retained(imp, &Imp::extObservedName);
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpHasObservedName(CS___OBJECT_OBSERVER_IMP* imp) {
-    return has(imp, &Imp::extObservedName);
+    return Core::has(imp, &Imp::extObservedName);
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpSetObservedName(CS___OBJECT_OBSERVER_IMP* imp, PB_STRING* name) {
     PB_ASSERT(csObjectRecordNameOk( name ));
-    change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extObservedName, name); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extObservedName, name); });
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpDelObservedName(CS___OBJECT_OBSERVER_IMP* imp) {
-    change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extObservedName); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extObservedName); });
 }
 
 extern "C" PB_EXPORT PB_OBJ* cs___ObjectObserverImpFixedObject(CS___OBJECT_OBSERVER_IMP* imp) {
-    return read(imp, &Imp::extFixedObject);
+    return Core::retained(imp, &Imp::extFixedObject);
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpHasFixedObject(CS___OBJECT_OBSERVER_IMP* imp) {
-    return has(imp, &Imp::extFixedObject);
+    return Core::has(imp, &Imp::extFixedObject);
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpSetFixedObject(CS___OBJECT_OBSERVER_IMP* imp, PB_OBJ* obj) {
     PB_ASSERT(obj);
-    change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extFixedObject, obj); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.replace(imp->extFixedObject, obj); });
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpDelFixedObject(CS___OBJECT_OBSERVER_IMP* imp) {
-    change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extFixedObject); });
+    Core::change(imp, [&](cs::ReleaseLater& later) { later.clear(imp->extFixedObject); });
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpConfigure(CS___OBJECT_OBSERVER_IMP* imp, PB_STRING* optionalName,
                                                           PB_OBJ* optionalFixedObject) {
     PB_ASSERT(!optionalName || csObjectRecordNameOk( optionalName ));
-    change(imp, [&](cs::ReleaseLater& later) {
+    Core::change(imp, [&](cs::ReleaseLater& later) {
         later.replace(imp->extObservedName, optionalName);
         later.replace(imp->extFixedObject, optionalFixedObject);
     });
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpConfigured(CS___OBJECT_OBSERVER_IMP* imp) {
-    PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->intMonitor);
-    return imp->extObservedName || imp->extFixedObject;
+    return Core::read(imp, [&] { return PB_BOOL(imp->extObservedName || imp->extFixedObject); });
 }
 
 extern "C" PB_EXPORT PB_OBJ* cs___ObjectObserverImpObject(CS___OBJECT_OBSERVER_IMP* imp) {
-    return read(imp, &Imp::extObject);
+    return Core::retained(imp, &Imp::extObject);
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpHasObject(CS___OBJECT_OBSERVER_IMP* imp) {
-    return has(imp, &Imp::extObject);
+    return Core::has(imp, &Imp::extObject);
 }
 
 extern "C" PB_EXPORT CS_OBJECT_RECORD* cs___ObjectObserverImpRecord(CS___OBJECT_OBSERVER_IMP* imp) {
-    return read(imp, &Imp::extRecord);
+    return Core::retained(imp, &Imp::extRecord);
 }
 
 extern "C" PB_EXPORT PB_BOOL cs___ObjectObserverImpHasRecord(CS___OBJECT_OBSERVER_IMP* imp) {
-    return has(imp, &Imp::extRecord);
+    return Core::has(imp, &Imp::extRecord);
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpUpdateAddSignalable(CS___OBJECT_OBSERVER_IMP* imp,
                                                                     PB_SIGNALABLE* signalable) {
-    PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->intMonitor);
-    pbSignalAddSignalable(imp->intUpdateSignal, signalable);
+    Core::updateAddSignalable(imp, signalable);
 }
 
 extern "C" PB_EXPORT void cs___ObjectObserverImpUpdateDelSignalable(CS___OBJECT_OBSERVER_IMP* imp,
                                                                     PB_SIGNALABLE* signalable) {
-    PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->intMonitor);
-    pbSignalDelSignalable(imp->intUpdateSignal, signalable);
+    Core::updateDelSignalable(imp, signalable);
 }

@@ -1,6 +1,8 @@
-// The observed names and fixed objects of the multi and domain observers.
+// What the object observer implementations share: cs::ObserverCore, the
+// monitor discipline of all three, and cs::ObservedSets, the observed names
+// and fixed objects of the multi and domain observers.
 //
-// Both implementations keep the same sets under the same field names
+// The multi and domain implementations keep the same sets under the same field names
 // (intMonitor, intUpdateSignal, extObservedNames: name -> name,
 // extFixedObjects: object -> object, intObjectTable) and differ only in
 // what they make of them. cs::ObservedSets<Imp, reevaluate> holds the
@@ -27,8 +29,12 @@
 
 namespace cs {
 
+// The monitor discipline that every object observer implementation shares
+// (intMonitor, intUpdateSignal, intObjectTable): changes under the monitor
+// followed by a re-evaluation, reads under the monitor, and the signalables
+// of the update signal.
 template <class Imp, void (*Reevaluate)(Imp*, ReleaseLater&)>
-class ObservedSets {
+class ObserverCore {
 public:
     // Applies one change under the monitor, then re-evaluates; what the
     // change drops is released after the monitor is left.
@@ -49,10 +55,36 @@ public:
         return reader();
     }
 
+    // A new reference to an object field (or NULL), and whether it is set.
+    template <class T>
+    static T* retained(Imp* imp, T* Imp::*field) {
+        return read(imp, [&] { return pb::retain(imp->*field).leak(); });
+    }
+    template <class T>
+    static PB_BOOL has(Imp* imp, T* Imp::*field) {
+        return read(imp, [&] { return PB_BOOL(imp->*field != nullptr); });
+    }
+
     static void setObjectTable(Imp* imp, PB_DICT* objectTable) {
         PB_ASSERT(objectTable);
         change(imp, [&](ReleaseLater& later) { later.replace(imp->intObjectTable, objectTable); });
     }
+
+    static void updateAddSignalable(Imp* imp, PB_SIGNALABLE* signalable) {
+        read(imp, [&] { pbSignalAddSignalable(imp->intUpdateSignal, signalable); });
+    }
+    static void updateDelSignalable(Imp* imp, PB_SIGNALABLE* signalable) {
+        read(imp, [&] { pbSignalDelSignalable(imp->intUpdateSignal, signalable); });
+    }
+};
+
+template <class Imp, void (*Reevaluate)(Imp*, ReleaseLater&)>
+class ObservedSets : public ObserverCore<Imp, Reevaluate> {
+    using Core = ObserverCore<Imp, Reevaluate>;
+
+public:
+    using Core::change;
+    using Core::read;
 
     static void setObservedName(Imp* imp, PB_STRING* name) {
         PB_ASSERT(name);
@@ -123,13 +155,6 @@ public:
         });
     }
 
-    static void updateAddSignalable(Imp* imp, PB_SIGNALABLE* signalable) {
-        read(imp, [&] { pbSignalAddSignalable(imp->intUpdateSignal, signalable); });
-    }
-    static void updateDelSignalable(Imp* imp, PB_SIGNALABLE* signalable) {
-        read(imp, [&] { pbSignalDelSignalable(imp->intUpdateSignal, signalable); });
-    }
-
 private:
     // The set of the names in vec (none for NULL). Every element must be a
     // string that is a valid object record name.
@@ -179,3 +204,75 @@ private:
 };
 
 }  // namespace cs
+
+// Defines the functions of an implementation with observed sets that only
+// forward to Sets (a cs::ObservedSets), for p = cs___ObjectMultiObserverImp
+// and IMP = CS___OBJECT_MULTI_OBSERVER_IMP: SetObjectTable, the observed
+// names and fixed objects, Configure and the update signalables.
+#define CS___OBSERVED_SETS_IMP_DEFINE(p, IMP, Sets) \
+    extern "C" PB_EXPORT void p##SetObjectTable(IMP* imp, PB_DICT* objectTable) { Sets::setObjectTable(imp, objectTable); } \
+    extern "C" PB_EXPORT void p##SetObservedName(IMP* imp, PB_STRING* name) { Sets::setObservedName(imp, name); } \
+    extern "C" PB_EXPORT void p##DelObservedName(IMP* imp, PB_STRING* name) { Sets::delObservedName(imp, name); } \
+    extern "C" PB_EXPORT PB_BOOL p##HasObservedName(IMP* imp, PB_STRING* name) { return Sets::hasObservedName(imp, name); } \
+    extern "C" PB_EXPORT void p##ClearObservedNames(IMP* imp) { Sets::clearObservedNames(imp); } \
+    extern "C" PB_EXPORT PB_INT p##ObservedNamesLength(IMP* imp) { return Sets::observedNamesLength(imp); } \
+    extern "C" PB_EXPORT PB_STRING* p##ObservedNameAt(IMP* imp, PB_INT index) { return Sets::observedNameAt(imp, index); } \
+    extern "C" PB_EXPORT PB_VECTOR* p##ObservedNamesVector(IMP* imp) { return Sets::observedNamesVector(imp); } \
+    extern "C" PB_EXPORT void p##SetObservedNamesVector(IMP* imp, PB_VECTOR* vec) { Sets::setObservedNamesVector(imp, vec); } \
+    extern "C" PB_EXPORT void p##SetFixedObject(IMP* imp, PB_OBJ* obj) { Sets::setFixedObject(imp, obj); } \
+    extern "C" PB_EXPORT void p##DelFixedObject(IMP* imp, PB_OBJ* obj) { Sets::delFixedObject(imp, obj); } \
+    extern "C" PB_EXPORT PB_BOOL p##HasFixedObject(IMP* imp, PB_OBJ* obj) { return Sets::hasFixedObject(imp, obj); } \
+    extern "C" PB_EXPORT void p##ClearFixedObjects(IMP* imp) { Sets::clearFixedObjects(imp); } \
+    extern "C" PB_EXPORT PB_INT p##FixedObjectsLength(IMP* imp) { return Sets::fixedObjectsLength(imp); } \
+    extern "C" PB_EXPORT PB_OBJ* p##FixedObjectAt(IMP* imp, PB_INT index) { return Sets::fixedObjectAt(imp, index); } \
+    extern "C" PB_EXPORT PB_VECTOR* p##FixedObjectsVector(IMP* imp) { return Sets::fixedObjectsVector(imp); } \
+    extern "C" PB_EXPORT void p##SetFixedObjectsVector(IMP* imp, PB_VECTOR* vec) { Sets::setFixedObjectsVector(imp, vec); } \
+    extern "C" PB_EXPORT void p##Configure(IMP* imp, PB_VECTOR* namesVector, PB_VECTOR* fixedObjectsVector) { \
+        Sets::configure(imp, namesVector, fixedObjectsVector); \
+    } \
+    extern "C" PB_EXPORT void p##UpdateAddSignalable(IMP* imp, PB_SIGNALABLE* signalable) { \
+        Sets::updateAddSignalable(imp, signalable); \
+    } \
+    extern "C" PB_EXPORT void p##UpdateDelSignalable(IMP* imp, PB_SIGNALABLE* signalable) { \
+        Sets::updateDelSignalable(imp, signalable); \
+    }
+
+// Defines the public functions of an observer with observed sets that
+// forward to the implementation functions of the same names, for
+// p = csObjectMultiObserver, TYPE = CS_OBJECT_MULTI_OBSERVER and
+// imp = cs___ObjectMultiObserverImp. impOf(obs) checks the observer and
+// gives its implementation.
+#define CS___OBSERVED_SETS_PUBLIC_DEFINE(p, TYPE, imp) \
+    extern "C" PB_EXPORT void p##SetObservedName(TYPE* obs, PB_STRING* name) { imp##SetObservedName(impOf(obs), name); } \
+    extern "C" PB_EXPORT void p##DelObservedName(TYPE* obs, PB_STRING* name) { imp##DelObservedName(impOf(obs), name); } \
+    extern "C" PB_EXPORT PB_BOOL p##HasObservedName(TYPE* obs, PB_STRING* name) { \
+        return imp##HasObservedName(impOf(obs), name); \
+    } \
+    extern "C" PB_EXPORT void p##ClearObservedNames(TYPE* obs) { imp##ClearObservedNames(impOf(obs)); } \
+    extern "C" PB_EXPORT PB_INT p##ObservedNamesLength(TYPE* obs) { return imp##ObservedNamesLength(impOf(obs)); } \
+    extern "C" PB_EXPORT PB_STRING* p##ObservedNameAt(TYPE* obs, PB_INT index) { \
+        return imp##ObservedNameAt(impOf(obs), index); \
+    } \
+    extern "C" PB_EXPORT PB_VECTOR* p##ObservedNamesVector(TYPE* obs) { return imp##ObservedNamesVector(impOf(obs)); } \
+    extern "C" PB_EXPORT void p##SetObservedNamesVector(TYPE* obs, PB_VECTOR* vec) { \
+        imp##SetObservedNamesVector(impOf(obs), vec); \
+    } \
+    extern "C" PB_EXPORT void p##SetFixedObject(TYPE* obs, PB_OBJ* obj) { imp##SetFixedObject(impOf(obs), obj); } \
+    extern "C" PB_EXPORT void p##DelFixedObject(TYPE* obs, PB_OBJ* obj) { imp##DelFixedObject(impOf(obs), obj); } \
+    extern "C" PB_EXPORT PB_BOOL p##HasFixedObject(TYPE* obs, PB_OBJ* obj) { return imp##HasFixedObject(impOf(obs), obj); } \
+    extern "C" PB_EXPORT void p##ClearFixedObjects(TYPE* obs) { imp##ClearFixedObjects(impOf(obs)); } \
+    extern "C" PB_EXPORT PB_INT p##FixedObjectsLength(TYPE* obs) { return imp##FixedObjectsLength(impOf(obs)); } \
+    extern "C" PB_EXPORT PB_OBJ* p##FixedObjectAt(TYPE* obs, PB_INT index) { return imp##FixedObjectAt(impOf(obs), index); } \
+    extern "C" PB_EXPORT PB_VECTOR* p##FixedObjectsVector(TYPE* obs) { return imp##FixedObjectsVector(impOf(obs)); } \
+    extern "C" PB_EXPORT void p##SetFixedObjectsVector(TYPE* obs, PB_VECTOR* vec) { \
+        imp##SetFixedObjectsVector(impOf(obs), vec); \
+    } \
+    extern "C" PB_EXPORT void p##Configure(TYPE* obs, PB_VECTOR* namesVector, PB_VECTOR* fixedObjectsVector) { \
+        imp##Configure(impOf(obs), namesVector, fixedObjectsVector); \
+    } \
+    extern "C" PB_EXPORT void p##UpdateAddSignalable(TYPE* obs, PB_SIGNALABLE* signalable) { \
+        imp##UpdateAddSignalable(impOf(obs), signalable); \
+    } \
+    extern "C" PB_EXPORT void p##UpdateDelSignalable(TYPE* obs, PB_SIGNALABLE* signalable) { \
+        imp##UpdateDelSignalable(impOf(obs), signalable); \
+    }
