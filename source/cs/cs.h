@@ -1,10 +1,11 @@
-/* The module "cs": every public header in one include. */
+/* The module "cs": every public header in one include. The headers of the
+ * module's own registrations, records and stores (cs___ names only) are
+ * not public and are included where they are used. */
 #ifndef CS_H
 #define CS_H
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_options.h"
-#include "cs/config/cs_config_store.h"
 #include "cs/config/cs_config.h"
 #include "cs/status/cs_status_item_type.h"
 #include "cs/status/cs_status_item.h"
@@ -13,11 +14,8 @@
 #include "cs/status/cs_status_reporter.h"
 #include "cs/module/cs_module_table.h"
 #include "cs/module/cs_module_backend.h"
-#include "cs/module/cs_module_record.h"
 #include "cs/sort/cs_sort_table.h"
 #include "cs/sort/cs_sort_backend.h"
-#include "cs/sort/cs_sort_record.h"
-#include "cs/base/cs_module_cs.h"
 #include "cs/base/cs_startup_complete.h"
 #include "cs/object/cs_object_record.h"
 #include "cs/object/cs_object_table.h"
@@ -25,9 +23,7 @@
 #include "cs/base/cs_wrapped_mode.h"
 #include "cs/base/cs_wrapped_options.h"
 #include "cs/base/cs_wrapped.h"
-#include "cs/base/cs_wrapped_cs.h"
 #include "cs/base/cs_stub.h"
-#include "cs/base/cs_stub_cs.h"
 #include "cs/object/cs_object_observer.h"
 #include "cs/object/cs_object_multi_observer.h"
 #include "cs/object/cs_object_domain_observer.h"
@@ -35,11 +31,8 @@
 #include "cs/update/cs_update_object.h"
 #include "cs/update/cs_update_objects.h"
 #include "cs/update/cs_update.h"
-#include "cs/update/cs_update_record.h"
 #include "cs/update/cs_update_backend.h"
 #include "cs/update/cs_update_table.h"
-#include "cs/update/cs_update_20000101.h"
-#include "cs/update/cs_update_20240402.h"
 #include "cs/counter/cs_counter.h"
 #include "cs/counter/cs_counter_limits.h"
 #include "cs/counter/cs_counter_token.h"
@@ -51,9 +44,7 @@
 #include "cs/scheduler/cs_scheduler_schedule_flags.h"
 #include "cs/scheduler/cs_scheduler.h"
 #include "cs/scheduler/cs_scheduler_client.h"
-#include "cs/scheduler/cs_scheduler_cs.h"
 #include "cs/control/cs_control_terminate.h"
-#include "cs/control/cs_control_terminate_db.h"
 #include "cs/condition/cs_condition_rule_operator.h"
 #include "cs/condition/cs_condition_rule_operand.h"
 #include "cs/condition/cs_condition_rule.h"
@@ -61,7 +52,6 @@
 #include "cs/condition/cs_condition_ruleset.h"
 #include "cs/condition/cs_condition_options.h"
 #include "cs/condition/cs_condition.h"
-#include "cs/condition/cs_condition_cs.h"
 #include "cs/condition/cs_condition_observer.h"
 
 #endif

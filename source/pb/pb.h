@@ -29,5 +29,10 @@
 #include "pb/pb_name.h"
 #include "pb/pb_random.h"
 #include "pb/pb_int.h"
+#include "pb/pb_byte_sink.h"
+#include "pb/pb_path.h"
+#include "pb/pb_runtime.h"
+#include "pb/pb_runtime_paths.h"
+#include "pb/pb_store_encoding.h"
 
 #endif

@@ -1,8 +1,6 @@
 // Enumerations: literal names to values and back.
 #include "pb/pb_enum.h"
 
-#include <new>
-
 #include "pb/pb_module.h"
 #include "pb/pb_name.h"
 #include "pb/pb_name_table.hpp"
@@ -15,30 +13,16 @@ struct PB_ENUM {
 
 namespace {
 
-void enumFree(PB_OBJ* obj) {
-    PB_SORT_CHECK(obj, pb___sort_PB_ENUM);
-    auto* e = reinterpret_cast<PB_ENUM*>(obj);
-    delete e->table;
-    e->table = nullptr;
-}
+using Object = pb::NameTableObject<PB_ENUM, pb___sort_PB_ENUM>;
 
 }  // namespace
 
-PB_SORT_DEFINE(pb___sort_PB_ENUM, &pb___module, "PB_ENUM", enumFree, nullptr, nullptr);
+PB_SORT_DEFINE(pb___sort_PB_ENUM, &pb___module, "PB_ENUM", Object::free, nullptr, nullptr);
 PB_STDFUNCS_DEFINE(pbEnum, PB_ENUM, pb___sort_PB_ENUM)
 
-extern "C" PB_EXPORT PB_ENUM* pbEnumCreate(void) {
-    auto* e = reinterpret_cast<PB_ENUM*>(pb___ObjCreate(sizeof(PB_ENUM), &pb___sort_PB_ENUM));
-    e->table = new pb::NameTable();
-    return e;
-}
+extern "C" PB_EXPORT PB_ENUM* pbEnumCreate(void) { return Object::create(); }
 
-extern "C" PB_EXPORT PB_ENUM* pbEnumCreateFrom(PB_ENUM* source) {
-    PB_ASSERT(source);
-    PB_ENUM* e = pbEnumCreate();
-    *e->table = *source->table;
-    return e;
-}
+extern "C" PB_EXPORT PB_ENUM* pbEnumCreateFrom(PB_ENUM* source) { return Object::createFrom(source); }
 
 extern "C" PB_EXPORT void pbEnumSetEnumerant(PB_ENUM** enumeration, PB_STRING* name, PB_INT value) {
     PB_COW(enumeration, pbEnumCreateFrom);

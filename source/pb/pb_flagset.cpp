@@ -13,32 +13,18 @@ struct PB_FLAGSET {
 
 namespace {
 
-void flagsetFree(PB_OBJ* obj) {
-    PB_SORT_CHECK(obj, pb___sort_PB_FLAGSET);
-    auto* f = reinterpret_cast<PB_FLAGSET*>(obj);
-    delete f->table;
-    f->table = nullptr;
-}
+using Object = pb::NameTableObject<PB_FLAGSET, pb___sort_PB_FLAGSET>;
 
 bool isSeparator(PB_CHAR c) { return c == ',' || c == '|' || c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 }  // namespace
 
-PB_SORT_DEFINE(pb___sort_PB_FLAGSET, &pb___module, "PB_FLAGSET", flagsetFree, nullptr, nullptr);
+PB_SORT_DEFINE(pb___sort_PB_FLAGSET, &pb___module, "PB_FLAGSET", Object::free, nullptr, nullptr);
 PB_STDFUNCS_DEFINE(pbFlagset, PB_FLAGSET, pb___sort_PB_FLAGSET)
 
-extern "C" PB_EXPORT PB_FLAGSET* pbFlagsetCreate(void) {
-    auto* f = reinterpret_cast<PB_FLAGSET*>(pb___ObjCreate(sizeof(PB_FLAGSET), &pb___sort_PB_FLAGSET));
-    f->table = new pb::NameTable();
-    return f;
-}
+extern "C" PB_EXPORT PB_FLAGSET* pbFlagsetCreate(void) { return Object::create(); }
 
-extern "C" PB_EXPORT PB_FLAGSET* pbFlagsetCreateFrom(PB_FLAGSET* source) {
-    PB_ASSERT(source);
-    PB_FLAGSET* f = pbFlagsetCreate();
-    *f->table = *source->table;
-    return f;
-}
+extern "C" PB_EXPORT PB_FLAGSET* pbFlagsetCreateFrom(PB_FLAGSET* source) { return Object::createFrom(source); }
 
 extern "C" PB_EXPORT void pbFlagsetSetFlag(PB_FLAGSET** flagset, PB_STRING* name, PB_INT flag) {
     PB_COW(flagset, pbFlagsetCreateFrom);

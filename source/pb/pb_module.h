@@ -33,6 +33,11 @@ typedef struct PB_MODULE_RECORD {
     const char* relatedModules;    /* space-separated */
 } PB_MODULE_RECORD;
 
+/* The hooks of a module, called by the runtime on the thread that loads
+ * the module or stops the runtime: start-up after the modules it uses,
+ * the others in reverse order of loading. They run with the runtime's
+ * module-loading lock held, so a hook must not load modules or stop the
+ * runtime. Start-up returns PB_TRUE when the module is ready. */
 typedef PB_BOOL (*PB_MODULE_STARTUP_FUNC)(void);
 typedef void (*PB_MODULE_HOOK_FUNC)(void);
 

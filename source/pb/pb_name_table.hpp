@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pb/pb_ref.hpp"
+#include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
 
 namespace pb {
@@ -35,6 +36,30 @@ public:
 
 private:
     std::vector<std::pair<Ref<PB_STRING>, PB_INT>> entries_;
+};
+
+// The object side of a value class that is one name table: T is
+// { PB_OBJ obj; NameTable* table; } (owned; changed only while unshared)
+// of the sort Sort. Gives the sort's free function, Create and CreateFrom.
+template <class T, PB_SORT& Sort>
+struct NameTableObject {
+    static void free(PB_OBJ* obj) {
+        PB_SORT_CHECK(obj, Sort);
+        auto* t = reinterpret_cast<T*>(obj);
+        delete t->table;
+        t->table = nullptr;
+    }
+    static T* create() {
+        auto* t = reinterpret_cast<T*>(pb___ObjCreate(sizeof(T), &Sort));
+        t->table = new NameTable();
+        return t;
+    }
+    static T* createFrom(T* source) {
+        PB_ASSERT(source);
+        T* t = create();
+        *t->table = *source->table;
+        return t;
+    }
 };
 
 }  // namespace pb

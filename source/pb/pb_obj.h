@@ -32,9 +32,16 @@ typedef struct PB_SORT PB_SORT;
 typedef struct PB_MODULE PB_MODULE;
 typedef struct PB_STRING PB_STRING;
 
+/* The callbacks of a sort, called with no lock of the runtime held.
+ *
+ * Releases every reference the object holds; called once, by the release
+ * that drops the last reference (on whichever thread that is), before the
+ * memory goes. */
 typedef void (*PB_OBJ_FREE_FUNC)(PB_OBJ* obj);
-/* Called for two distinct objects of the sort; returns <0, 0 or >0. */
+/* Called for two distinct objects of the sort, both borrowed; returns <0,
+ * 0 or >0, a total order consistent with equality. */
 typedef PB_INT (*PB_OBJ_COMPARE_FUNC)(PB_OBJ* objA, PB_OBJ* objB);
+/* Returns a new string that the caller releases; obj is borrowed. */
 typedef PB_STRING* (*PB_OBJ_TO_STRING_FUNC)(PB_OBJ* obj);
 
 struct PB_OBJ {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cs/cs.h"
+#include "cs/config/cs_config_store.h"
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cs/cs.h"
+#include "cs/control/cs_control_terminate_db.h"
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/cs_fixture.hpp"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cs/cs.h"
+#include "cs/sort/cs_sort_record.h"
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/cs_fixture.hpp"

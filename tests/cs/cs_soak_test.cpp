@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cs/cs.h"
+#include "cs/control/cs_control_terminate_db.h"
 #include "cs/scheduler/cs_scheduler_client_imp.h"
 #include "cs_condition_test_util.hpp"
 #include "pb/pb.h"

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "cs/update/cs_update_record.h"
 #include "cs_update_test_util.hpp"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "cs/cs.h"
+#include "cs/config/cs_config_store.h"
 #include "pb/pb.h"
 #include "pb/pb_path.h"
 #include "pb/pb_store_encoding.h"

@@ -16,6 +16,7 @@
 #include "../common/config_review.h"
 #include "../common/text.h"
 #include "cs/cs.h"
+#include "cs/config/cs_config_store.h"
 #include "host_log.h"
 #include "pb/pb.h"
 #include "pb/pb_path.h"

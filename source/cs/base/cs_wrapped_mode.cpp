@@ -6,24 +6,26 @@
 
 // Module-wide state: NULL before start-up, all-ones after shutdown. Built
 // once at start-up and then only read, so it needs no lock.
-PB_ENUM* cs___WrappedModeEnum = nullptr;
+namespace {
+PB_ENUM* modeEnum = nullptr;
+}  // namespace
 
 extern "C" PB_EXPORT void cs___WrappedModeStartup(void) {
-    cs___WrappedModeEnum = pbEnumCreate();
-    pbEnumSetEnumerantCstr(&cs___WrappedModeEnum, "CS_WRAPPED_MODE_FALLBACK", -1, CS_WRAPPED_MODE_FALLBACK);
-    pbEnumSetEnumerantCstr(&cs___WrappedModeEnum, "CS_WRAPPED_MODE_DISABLED", -1, CS_WRAPPED_MODE_DISABLED);
-    pbEnumSetEnumerantCstr(&cs___WrappedModeEnum, "CS_WRAPPED_MODE_DISABLED_HERE", -1,
+    modeEnum = pbEnumCreate();
+    pbEnumSetEnumerantCstr(&modeEnum, "CS_WRAPPED_MODE_FALLBACK", -1, CS_WRAPPED_MODE_FALLBACK);
+    pbEnumSetEnumerantCstr(&modeEnum, "CS_WRAPPED_MODE_DISABLED", -1, CS_WRAPPED_MODE_DISABLED);
+    pbEnumSetEnumerantCstr(&modeEnum, "CS_WRAPPED_MODE_DISABLED_HERE", -1,
                            CS_WRAPPED_MODE_DISABLED_HERE);
 }
 
-extern "C" PB_EXPORT void cs___WrappedModeShutdown(void) { pb::releaseField(cs___WrappedModeEnum); }
+extern "C" PB_EXPORT void cs___WrappedModeShutdown(void) { pb::releaseField(modeEnum); }
 
 extern "C" PB_EXPORT PB_STRING* csWrappedModeToString(PB_INT mode) {
     PB_ASSERT(CS_WRAPPED_MODE_OK( mode ));
-    return pbEnumGenerate(cs___WrappedModeEnum, mode);
+    return pbEnumGenerate(modeEnum, mode);
 }
 
 extern "C" PB_EXPORT PB_INT csWrappedModeFromString(PB_STRING* string) {
     PB_ASSERT(string);
-    return pbEnumParse(cs___WrappedModeEnum, string);
+    return pbEnumParse(modeEnum, string);
 }

@@ -6,10 +6,12 @@
 
 // Module-wide state: NULL before start-up, all-ones after shutdown. Built
 // once at start-up and then only read, so it needs no lock.
-PB_ENUM* cs___ConditionRuleOperatorEnum = nullptr;
+namespace {
+PB_ENUM* operatorEnum = nullptr;
+}  // namespace
 
 extern "C" PB_EXPORT void cs___ConditionRuleOperatorStartup(void) {
-    cs___ConditionRuleOperatorEnum = pbEnumCreate();
+    operatorEnum = pbEnumCreate();
     static const char* const names[] = {
         "CS_CONDITION_RULE_OPERATOR_BOOL_EQ",  "CS_CONDITION_RULE_OPERATOR_BOOL_NEQ",
         "CS_CONDITION_RULE_OPERATOR_INT_LT",   "CS_CONDITION_RULE_OPERATOR_INT_LTEQ",
@@ -17,17 +19,17 @@ extern "C" PB_EXPORT void cs___ConditionRuleOperatorStartup(void) {
         "CS_CONDITION_RULE_OPERATOR_INT_GTEQ", "CS_CONDITION_RULE_OPERATOR_INT_GT",
     };
     for (PB_INT op = 0; op < PB_INT(sizeof names / sizeof names[0]); ++op)
-        pbEnumSetEnumerantCstr(&cs___ConditionRuleOperatorEnum, names[op], -1, op);
+        pbEnumSetEnumerantCstr(&operatorEnum, names[op], -1, op);
 }
 
-extern "C" PB_EXPORT void cs___ConditionRuleOperatorShutdown(void) { pb::releaseField(cs___ConditionRuleOperatorEnum); }
+extern "C" PB_EXPORT void cs___ConditionRuleOperatorShutdown(void) { pb::releaseField(operatorEnum); }
 
 extern "C" PB_EXPORT PB_STRING* csConditionRuleOperatorToString(PB_INT op) {
     PB_ASSERT(CS_CONDITION_RULE_OPERATOR_OK( op ));
-    return pbEnumGenerate(cs___ConditionRuleOperatorEnum, op);
+    return pbEnumGenerate(operatorEnum, op);
 }
 
 extern "C" PB_EXPORT PB_INT csConditionRuleOperatorFromString(PB_STRING* string) {
     PB_ASSERT(string);
-    return pbEnumParse(cs___ConditionRuleOperatorEnum, string);
+    return pbEnumParse(operatorEnum, string);
 }

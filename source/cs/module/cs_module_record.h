@@ -1,24 +1,16 @@
 /* Module records: the callbacks through which the configuration and the
  * conditions reach one module of the process, and their context.
  *
- * Every callback may be NULL; an operation whose callback is absent does
- * nothing and gives NULL. Records are set once at creation. */
+ * The callbacks and their contract are those of the module backend
+ * (cs_module_backend.h). Records are set once at creation. */
 #ifndef CS_MODULE_RECORD_H
 #define CS_MODULE_RECORD_H
 
-#include "pb/pb_module.h"
-#include "pb/pb_store.h"
+#include "cs/module/cs_module_backend.h"
 
 PB_BEGIN_DECLS
 
-typedef struct CS_STATUS CS_STATUS;
 typedef struct CS___MODULE_RECORD CS___MODULE_RECORD;
-
-/* (context, complete, includePrivateData) -> store */
-typedef PB_STORE* (*CS_MODULE_CONFIG_FUNC)(PB_OBJ* context, PB_BOOL complete, PB_BOOL includePrivateData);
-typedef void (*CS_MODULE_SET_CONFIG_FUNC)(PB_OBJ* context, PB_STORE* config);
-typedef PB_STORE* (*CS_MODULE_INFO_FUNC)(PB_OBJ* context);
-typedef CS_STATUS* (*CS_MODULE_STATUS_FUNC)(PB_OBJ* context);
 
 extern PB_EXPORT PB_SORT cs___sort_CS___MODULE_RECORD;
 PB_STDFUNCS_DECLARE(cs___ModuleRecord, CS___MODULE_RECORD);

@@ -9,11 +9,14 @@
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
 
-// Module-wide state: NULL before start-up, all-ones after shutdown.
-PB_MONITOR* cs___ModuleTableMonitor = nullptr;  // guards cs___ModulesDict
-PB_DICT* cs___ModulesDict = nullptr;            // module name -> CS___MODULE_RECORD
+// Module-wide state: NULL before start-up, all-ones after shutdown. The
+// dictionary, which checks name, carries a cs___ name; the monitor is
+// file-local.
+PB_DICT* cs___ModulesDict = nullptr;  // module name -> CS___MODULE_RECORD
 
 namespace {
+
+PB_MONITOR* moduleTableMonitor = nullptr;  // guards cs___ModulesDict
 
 using Record = pb::Ref<CS___MODULE_RECORD>;
 
@@ -26,13 +29,13 @@ PB_STORE* orEmpty(PB_STORE* store) { return store ? store : pbStoreCreate(); }
 }  // namespace
 
 extern "C" PB_EXPORT void cs___ModuleTableStartup(void) {
-    cs___ModuleTableMonitor = pbMonitorCreate();
+    moduleTableMonitor = pbMonitorCreate();
     cs___ModulesDict = pbDictCreate();
 }
 
 extern "C" PB_EXPORT void cs___ModuleTableShutdown(void) {
     pb::releaseField(cs___ModulesDict);
-    pb::releaseField(cs___ModuleTableMonitor);
+    pb::releaseField(moduleTableMonitor);
 }
 
 extern "C" PB_EXPORT void cs___ModuleTableAddRecord(CS___MODULE_RECORD* rec) {
@@ -40,7 +43,7 @@ extern "C" PB_EXPORT void cs___ModuleTableAddRecord(CS___MODULE_RECORD* rec) {
     auto module = pb::adopt(cs___ModuleRecordModule(rec));
     auto name = pb::adopt(pbModuleName(module.get()));
     PB_STRING* moduleName = name.get();
-    pb::MonitorGuard guard(cs___ModuleTableMonitor);
+    pb::MonitorGuard guard(moduleTableMonitor);
     PB_ASSERT(!pbDictHasStringKey( cs___ModulesDict, moduleName ));
     pbDictSetStringKey(&cs___ModulesDict, moduleName, cs___ModuleRecordObj(rec));
 }
@@ -49,7 +52,7 @@ extern "C" PB_EXPORT void cs___ModuleTableDelRecord(CS___MODULE_RECORD* rec) {
     PB_ASSERT(rec);
     auto module = pb::adopt(cs___ModuleRecordModule(rec));
     auto name = pb::adopt(pbModuleName(module.get()));
-    pb::MonitorGuard guard(cs___ModuleTableMonitor);
+    pb::MonitorGuard guard(moduleTableMonitor);
     auto old = pb::adopt(pbDictStringKey(cs___ModulesDict, name.get()));
     CS___MODULE_RECORD* oldRecord = cs___ModuleRecordFrom(old.get());
     PB_ASSERT(oldRecord == rec);
@@ -64,7 +67,7 @@ extern "C" PB_EXPORT CS___MODULE_RECORD* cs___ModuleTableRecordByModule(PB_MODUL
 
 extern "C" PB_EXPORT CS___MODULE_RECORD* cs___ModuleTableRecordByModuleName(PB_STRING* moduleName) {
     PB_ASSERT(pbModuleNameOk( moduleName ));
-    pb::MonitorGuard guard(cs___ModuleTableMonitor);
+    pb::MonitorGuard guard(moduleTableMonitor);
     return cs___ModuleRecordFrom(pbDictStringKey(cs___ModulesDict, moduleName));
 }
 
@@ -76,7 +79,7 @@ extern "C" PB_EXPORT PB_BOOL csModuleTableHasModuleName(PB_STRING* moduleName) {
 
 extern "C" PB_EXPORT PB_VECTOR* csModuleTableModulesVector(void) {
     PB_VECTOR* modules = pbVectorCreate();
-    pb::MonitorGuard guard(cs___ModuleTableMonitor);
+    pb::MonitorGuard guard(moduleTableMonitor);
     for (PB_INT i = 0; i < pbDictLength(cs___ModulesDict); ++i) {
         auto rec = pb::adopt(cs___ModuleRecordFrom(pbDictValueAt(cs___ModulesDict, i)));
         auto module = pb::adopt(cs___ModuleRecordModule(rec.get()));
@@ -87,7 +90,7 @@ extern "C" PB_EXPORT PB_VECTOR* csModuleTableModulesVector(void) {
 
 extern "C" PB_EXPORT PB_VECTOR* csModuleTableModuleNamesVector(void) {
     PB_VECTOR* names = pbVectorCreate();
-    pb::MonitorGuard guard(cs___ModuleTableMonitor);
+    pb::MonitorGuard guard(moduleTableMonitor);
     for (PB_INT i = 0; i < pbDictLength(cs___ModulesDict); ++i) {
         auto key = pb::adopt(pbDictKeyAt(cs___ModulesDict, i));
         pbVectorAppendObj(&names, key.get());

@@ -15,21 +15,23 @@
 #include "pb/pb_stdfunc.hpp"
 #include "tr/tr_anchor.h"
 
-// Module-wide state: NULL before start-up, all-ones after shutdown.
-TR_STREAM* cs___ObjectTableTrStream = nullptr;      // set once at start-up
-PB_MONITOR* cs___ObjectTableMonitor = nullptr;      // guards everything below
-PB_DICT* cs___ObjectTableRecordsByName = nullptr;   // name -> record; the value observers get
-PB_DICT* cs___ObjectTableRecordsByObject = nullptr; // object -> record
-PB_DICT* cs___ObjectTableRecordStreams = nullptr;   // record -> its trace stream
-PB_DICT* cs___ObjectTableRecordMarks = nullptr;     // record -> trace mark, records with trMark only
+// Module-wide state: NULL before start-up, all-ones after shutdown. The
+// globals that checks name carry cs___ names; the rest is file-local.
 PB_DICT* cs___ObjectObserverImpsDict = nullptr;     // imp -> imp, registered object observers
 PB_DICT* cs___ObjectMultiObserverImpsDict = nullptr;   // imp -> imp, registered multi observers
 PB_DICT* cs___ObjectDomainObserverImpsDict = nullptr;  // imp -> imp, registered domain observers
-PB_SIGNAL* cs___ObjectTableUpdateSignal = nullptr;  // asserted after every change outside an update
 PB_INT cs___UpdateInProgress = 0;                   // nesting count of open updates
 PB_BOOL cs___Halted = PB_FALSE;                     // set by halt; Set is ignored from then on
 
 namespace {
+
+TR_STREAM* tableTrStream = nullptr;      // set once at start-up
+PB_MONITOR* tableMonitor = nullptr;      // guards everything in this block and above
+PB_DICT* recordsByName = nullptr;        // name -> record; the value observers get
+PB_DICT* recordsByObject = nullptr;      // object -> record
+PB_DICT* recordStreams = nullptr;        // record -> its trace stream
+PB_DICT* recordMarks = nullptr;          // record -> trace mark, records with trMark only
+PB_SIGNAL* tableUpdateSignal = nullptr;  // asserted after every change outside an update
 
 using Record = pb::Ref<CS_OBJECT_RECORD>;
 using Mark = pb::Ref<TR_MARK>;
@@ -50,12 +52,12 @@ TR_MARK* removeRecord(Record rec, cs::ReleaseLater& later) {
     auto name = pb::adopt(csObjectRecordName(rec.get()));
     auto object = pb::adopt(csObjectRecordObject(rec.get()));
     PB_OBJ* key = csObjectRecordObj(rec.get());
-    later.take(pb::adopt(pbDictObjKey(cs___ObjectTableRecordStreams, key)));
-    pbDictDelStringKey(&cs___ObjectTableRecordsByName, name.get());
-    pbDictDelObjKey(&cs___ObjectTableRecordsByObject, object.get());
-    pbDictDelObjKey(&cs___ObjectTableRecordStreams, key);
-    Mark mark = pb::adopt(trMarkFrom(pbDictObjKey(cs___ObjectTableRecordMarks, key)));
-    pbDictDelObjKey(&cs___ObjectTableRecordMarks, key);
+    later.take(pb::adopt(pbDictObjKey(recordStreams, key)));
+    pbDictDelStringKey(&recordsByName, name.get());
+    pbDictDelObjKey(&recordsByObject, object.get());
+    pbDictDelObjKey(&recordStreams, key);
+    Mark mark = pb::adopt(trMarkFrom(pbDictObjKey(recordMarks, key)));
+    pbDictDelObjKey(&recordMarks, key);
     later.take(std::move(rec));
     TR_MARK* kept = mark.get();
     later.take(std::move(mark));
@@ -93,8 +95,8 @@ void tellObservers(PB_DICT* table, cs::ReleaseLater& later) {
 // signal, which the caller asserts after leaving the monitor (so the fresh
 // signal is already in place for listeners that add themselves again).
 pb::Ref<PB_SIGNAL> publish(cs::ReleaseLater& later) {
-    tellObservers(cs___ObjectTableRecordsByName, later);
-    return cs::takeUpdateSignal(cs___ObjectTableUpdateSignal);
+    tellObservers(recordsByName, later);
+    return cs::takeUpdateSignal(tableUpdateSignal);
 }
 
 // A change outside an update is published at once; inside one it waits
@@ -106,53 +108,53 @@ void fire(const pb::Ref<PB_SIGNAL>& fired) {
 }
 
 Record lookupByName(PB_STRING* name) {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
-    return pb::adopt(csObjectRecordFrom(pbDictStringKey(cs___ObjectTableRecordsByName, name)));
+    pb::MonitorGuard guard(tableMonitor);
+    return pb::adopt(csObjectRecordFrom(pbDictStringKey(recordsByName, name)));
 }
 
 Record lookupByObject(PB_OBJ* object) {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
-    return pb::adopt(csObjectRecordFrom(pbDictObjKey(cs___ObjectTableRecordsByObject, object)));
+    pb::MonitorGuard guard(tableMonitor);
+    return pb::adopt(csObjectRecordFrom(pbDictObjKey(recordsByObject, object)));
 }
 
 pb::Ref<PB_DICT> snapshot() {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
-    return pb::retain(cs___ObjectTableRecordsByName);
+    pb::MonitorGuard guard(tableMonitor);
+    return pb::retain(recordsByName);
 }
 
 }  // namespace
 
 extern "C" PB_EXPORT void cs___ObjectTableStartup(void) {
-    cs___ObjectTableTrStream = trStreamCreateCstr("CS_OBJECT_TABLE", -1);
+    tableTrStream = trStreamCreateCstr("CS_OBJECT_TABLE", -1);
     if (auto moduleStream = pb::adopt(cs___ModuleTrStream())) {
         auto anchor = pb::adopt(trAnchorCreate(moduleStream.get(), 10));
-        trAnchorComplete(anchor.get(), cs___ObjectTableTrStream);
+        trAnchorComplete(anchor.get(), tableTrStream);
     }
-    cs___ObjectTableMonitor = pbMonitorCreate();
-    cs___ObjectTableRecordsByName = pbDictCreate();
-    cs___ObjectTableRecordsByObject = pbDictCreate();
-    cs___ObjectTableRecordStreams = pbDictCreate();
-    cs___ObjectTableRecordMarks = pbDictCreate();
+    tableMonitor = pbMonitorCreate();
+    recordsByName = pbDictCreate();
+    recordsByObject = pbDictCreate();
+    recordStreams = pbDictCreate();
+    recordMarks = pbDictCreate();
     cs___ObjectObserverImpsDict = pbDictCreate();
     cs___ObjectMultiObserverImpsDict = pbDictCreate();
     cs___ObjectDomainObserverImpsDict = pbDictCreate();
-    cs___ObjectTableUpdateSignal = pbSignalCreate();
+    tableUpdateSignal = pbSignalCreate();
     cs___UpdateInProgress = 0;
     cs___Halted = PB_FALSE;
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableShutdown(void) {
     PB_ASSERT(!cs___UpdateInProgress);
-    pb::releaseField(cs___ObjectTableUpdateSignal);
+    pb::releaseField(tableUpdateSignal);
     pb::releaseField(cs___ObjectDomainObserverImpsDict);
     pb::releaseField(cs___ObjectMultiObserverImpsDict);
     pb::releaseField(cs___ObjectObserverImpsDict);
-    pb::releaseField(cs___ObjectTableRecordMarks);
-    pb::releaseField(cs___ObjectTableRecordStreams);
-    pb::releaseField(cs___ObjectTableRecordsByObject);
-    pb::releaseField(cs___ObjectTableRecordsByName);
-    pb::releaseField(cs___ObjectTableMonitor);
-    pb::releaseField(cs___ObjectTableTrStream);
+    pb::releaseField(recordMarks);
+    pb::releaseField(recordStreams);
+    pb::releaseField(recordsByObject);
+    pb::releaseField(recordsByName);
+    pb::releaseField(tableMonitor);
+    pb::releaseField(tableTrStream);
     cs___UpdateInProgress = 0;
     cs___Halted = PB_FALSE;
 }
@@ -163,13 +165,13 @@ extern "C" PB_EXPORT void cs___ObjectTableShutdown(void) {
 // released after the monitor is left.
 extern "C" PB_EXPORT void cs___ObjectTableHalt(void) {
     cs::ReleaseLater later;
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(!cs___Halted);
-    for (PB_DICT** dict : {&cs___ObjectTableRecordsByName, &cs___ObjectTableRecordsByObject,
-                           &cs___ObjectTableRecordStreams, &cs___ObjectTableRecordMarks})
+    for (PB_DICT** dict : {&recordsByName, &recordsByObject,
+                           &recordStreams, &recordMarks})
         later.take(pb::adopt(std::exchange(*dict, pbDictCreate())));
     cs___Halted = PB_TRUE;
-    if (!cs___UpdateInProgress) tellObservers(cs___ObjectTableRecordsByName, later);
+    if (!cs___UpdateInProgress) tellObservers(recordsByName, later);
 }
 
 // Enters record, replacing the record of the same name and the record of
@@ -187,32 +189,32 @@ extern "C" PB_EXPORT void csObjectTableSet(CS_OBJECT_RECORD* record) {
     pb::Ref<PB_SIGNAL> fired;
     {
         cs::ReleaseLater later;
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
+        pb::MonitorGuard guard(tableMonitor);
         if (cs___Halted) return;
 
         TR_MARK* oldTrmName = nullptr;
         TR_MARK* oldTrmObj = nullptr;
-        if (auto old = pb::adopt(csObjectRecordFrom(pbDictStringKey(cs___ObjectTableRecordsByName, name.get()))))
+        if (auto old = pb::adopt(csObjectRecordFrom(pbDictStringKey(recordsByName, name.get()))))
             oldTrmName = removeRecord(std::move(old), later);
-        if (auto old = pb::adopt(csObjectRecordFrom(pbDictObjKey(cs___ObjectTableRecordsByObject, object.get()))))
+        if (auto old = pb::adopt(csObjectRecordFrom(pbDictObjKey(recordsByObject, object.get()))))
             oldTrmObj = removeRecord(std::move(old), later);
 
         PB_OBJ* key = csObjectRecordObj(record);
-        pbDictSetStringKey(&cs___ObjectTableRecordsByName, name.get(), key);
-        pbDictSetObjKey(&cs___ObjectTableRecordsByObject, object.get(), key);
+        pbDictSetStringKey(&recordsByName, name.get(), key);
+        pbDictSetObjKey(&recordsByObject, object.get(), key);
 
         if (oldTrmName && oldTrmObj) PB_ASSERT(oldTrmName != oldTrmObj);
         Mark mark;
         if (csObjectRecordTrMark(record)) {
             mark = oldTrmObj ? pb::retain(oldTrmObj) : oldTrmName ? pb::retain(oldTrmName) : pb::adopt(trMarkCreate());
-            pbDictSetObjKey(&cs___ObjectTableRecordMarks, key, trMarkObj(mark.get()));
+            pbDictSetObjKey(&recordMarks, key, trMarkObj(mark.get()));
         }
         for (TR_MARK* old : {oldTrmName, oldTrmObj})
             if (old && old != mark.get()) tr___SystemMarkScrub(old);
 
-        auto anchor = pb::adopt(trAnchorCreateWithAnnotation(cs___ObjectTableTrStream, 10, name.get()));
+        auto anchor = pb::adopt(trAnchorCreateWithAnnotation(tableTrStream, 10, name.get()));
         stream = pb::adopt(cs::objectRecordTraceStream(record, anchor.get(), mark.get()));
-        pbDictSetObjKey(&cs___ObjectTableRecordStreams, key, trStreamObj(stream.get()));
+        pbDictSetObjKey(&recordStreams, key, trStreamObj(stream.get()));
         fired = changed(later);
     }
     cs::objectRecordTraceLinkObject(record, stream.get());
@@ -226,7 +228,7 @@ void deleteRecord(Find find) {
     pb::Ref<PB_SIGNAL> fired;
     {
         cs::ReleaseLater later;
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
+        pb::MonitorGuard guard(tableMonitor);
         auto rec = pb::adopt(csObjectRecordFrom(find()));
         if (!rec) return;
         if (TR_MARK* mark = removeRecord(std::move(rec), later)) tr___SystemMarkScrub(mark);
@@ -237,12 +239,12 @@ void deleteRecord(Find find) {
 
 extern "C" PB_EXPORT void csObjectTableDelByName(PB_STRING* name) {
     PB_ASSERT(csObjectRecordNameOk( name ));
-    deleteRecord([&] { return pbDictStringKey(cs___ObjectTableRecordsByName, name); });
+    deleteRecord([&] { return pbDictStringKey(recordsByName, name); });
 }
 
 extern "C" PB_EXPORT void csObjectTableDelByObject(PB_OBJ* object) {
     PB_ASSERT(object);
-    deleteRecord([&] { return pbDictObjKey(cs___ObjectTableRecordsByObject, object); });
+    deleteRecord([&] { return pbDictObjKey(recordsByObject, object); });
 }
 
 extern "C" PB_EXPORT CS_OBJECT_RECORD* csObjectTableLookupRecordByName(PB_STRING* name) {
@@ -298,17 +300,17 @@ extern "C" PB_EXPORT PB_VECTOR* csObjectTableRecordsVectorBySort(PB_SORT* sort) 
 }
 
 extern "C" PB_EXPORT void csObjectTableUpdateAddSignalable(PB_SIGNALABLE* signalable) {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
-    pbSignalAddSignalable(cs___ObjectTableUpdateSignal, signalable);
+    pb::MonitorGuard guard(tableMonitor);
+    pbSignalAddSignalable(tableUpdateSignal, signalable);
 }
 
 extern "C" PB_EXPORT void csObjectTableUpdateDelSignalable(PB_SIGNALABLE* signalable) {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
-    pbSignalDelSignalable(cs___ObjectTableUpdateSignal, signalable);
+    pb::MonitorGuard guard(tableMonitor);
+    pbSignalDelSignalable(tableUpdateSignal, signalable);
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableUpdateBegin(void) {
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(PB_INT_ADD_OK( cs___UpdateInProgress, 1 ));
     ++cs___UpdateInProgress;
 }
@@ -318,7 +320,7 @@ extern "C" PB_EXPORT void cs___ObjectTableUpdateEnd(void) {
     pb::Ref<PB_SIGNAL> fired;
     {
         cs::ReleaseLater later;
-        pb::MonitorGuard guard(cs___ObjectTableMonitor);
+        pb::MonitorGuard guard(tableMonitor);
         PB_ASSERT(cs___UpdateInProgress > 0);
         --cs___UpdateInProgress;
         fired = changed(later);
@@ -331,47 +333,47 @@ extern "C" PB_EXPORT void cs___ObjectTableUpdateEnd(void) {
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectObserverImpRegister(CS___OBJECT_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(!pbDictHasObjKey( cs___ObjectObserverImpsDict, cs___ObjectObserverImpObj( imp ) ));
     pbDictSetObjKey(&cs___ObjectObserverImpsDict, cs___ObjectObserverImpObj(imp), cs___ObjectObserverImpObj(imp));
-    cs___ObjectObserverImpSetObjectTable(imp, cs___ObjectTableRecordsByName);
+    cs___ObjectObserverImpSetObjectTable(imp, recordsByName);
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectObserverImpUnregister(CS___OBJECT_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(pbDictHasObjKey( cs___ObjectObserverImpsDict, cs___ObjectObserverImpObj( imp ) ));
     pbDictDelObjKey(&cs___ObjectObserverImpsDict, cs___ObjectObserverImpObj(imp));
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectMultiObserverImpRegister(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(!pbDictHasObjKey( cs___ObjectMultiObserverImpsDict, cs___ObjectMultiObserverImpObj( imp ) ));
     pbDictSetObjKey(&cs___ObjectMultiObserverImpsDict, cs___ObjectMultiObserverImpObj(imp),
                     cs___ObjectMultiObserverImpObj(imp));
-    cs___ObjectMultiObserverImpSetObjectTable(imp, cs___ObjectTableRecordsByName);
+    cs___ObjectMultiObserverImpSetObjectTable(imp, recordsByName);
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectMultiObserverImpUnregister(CS___OBJECT_MULTI_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(pbDictHasObjKey( cs___ObjectMultiObserverImpsDict, cs___ObjectMultiObserverImpObj( imp ) ));
     pbDictDelObjKey(&cs___ObjectMultiObserverImpsDict, cs___ObjectMultiObserverImpObj(imp));
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectDomainObserverImpRegister(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(!pbDictHasObjKey( cs___ObjectDomainObserverImpsDict, cs___ObjectDomainObserverImpObj( imp ) ));
     pbDictSetObjKey(&cs___ObjectDomainObserverImpsDict, cs___ObjectDomainObserverImpObj(imp),
                     cs___ObjectDomainObserverImpObj(imp));
-    cs___ObjectDomainObserverImpSetObjectTable(imp, cs___ObjectTableRecordsByName);
+    cs___ObjectDomainObserverImpSetObjectTable(imp, recordsByName);
 }
 
 extern "C" PB_EXPORT void cs___ObjectTableObjectDomainObserverImpUnregister(CS___OBJECT_DOMAIN_OBSERVER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(cs___ObjectTableMonitor);
+    pb::MonitorGuard guard(tableMonitor);
     PB_ASSERT(pbDictHasObjKey( cs___ObjectDomainObserverImpsDict, cs___ObjectDomainObserverImpObj( imp ) ));
     pbDictDelObjKey(&cs___ObjectDomainObserverImpsDict, cs___ObjectDomainObserverImpObj(imp));
 }

@@ -6,7 +6,9 @@
 
 // Module-wide state: NULL before start-up, all-ones after shutdown. Built
 // once at start-up and then only read, so it needs no lock.
-PB_ENUM* cs___SchedulerIntervalEnum = nullptr;
+namespace {
+PB_ENUM* intervalEnum = nullptr;
+}  // namespace
 
 extern "C" PB_EXPORT void cs___SchedulerIntervalStartup(void) {
     static const char* const names[] = {
@@ -15,19 +17,19 @@ extern "C" PB_EXPORT void cs___SchedulerIntervalStartup(void) {
         "CS_SCHEDULER_INTERVAL_MILLISECONDS_PER_EVENT", "CS_SCHEDULER_INTERVAL_SECONDS_PER_EVENT",
         "CS_SCHEDULER_INTERVAL_MINUTES_PER_EVENT",      "CS_SCHEDULER_INTERVAL_HOURS_PER_EVENT",
     };
-    cs___SchedulerIntervalEnum = pbEnumCreate();
+    intervalEnum = pbEnumCreate();
     for (PB_INT iv = 0; iv < PB_INT(sizeof names / sizeof names[0]); ++iv)
-        pbEnumSetEnumerantCstr(&cs___SchedulerIntervalEnum, names[iv], -1, iv);
+        pbEnumSetEnumerantCstr(&intervalEnum, names[iv], -1, iv);
 }
 
-extern "C" PB_EXPORT void cs___SchedulerIntervalShutdown(void) { pb::releaseField(cs___SchedulerIntervalEnum); }
+extern "C" PB_EXPORT void cs___SchedulerIntervalShutdown(void) { pb::releaseField(intervalEnum); }
 
 extern "C" PB_EXPORT PB_STRING* csSchedulerIntervalToString(PB_INT iv) {
     PB_ASSERT(CS_SCHEDULER_INTERVAL_OK( iv ));
-    return pbEnumGenerate(cs___SchedulerIntervalEnum, iv);
+    return pbEnumGenerate(intervalEnum, iv);
 }
 
 extern "C" PB_EXPORT PB_INT csSchedulerIntervalFromString(PB_STRING* pbs) {
     PB_ASSERT(pbs);
-    return pbEnumParse(cs___SchedulerIntervalEnum, pbs);
+    return pbEnumParse(intervalEnum, pbs);
 }

@@ -1,32 +1,17 @@
 /* Sort records: the callbacks through which the module reaches the objects
  * of one configurable sort, and the context they are called with.
  *
- * Every callback may be NULL; an operation whose callback is absent does
- * nothing and gives NULL. The flags `complete` (write values that are at
- * their defaults as well) and `includePrivateData` are passed on as 0 or 1.
- * Records are set once at creation and shared read-only. */
+ * The callbacks and their contract are those of the sort backend
+ * (cs_sort_backend.h). Records are set once at creation and shared
+ * read-only. */
 #ifndef CS_SORT_RECORD_H
 #define CS_SORT_RECORD_H
 
-#include "pb/pb_store.h"
-#include "tr/tr_anchor.h"
+#include "cs/sort/cs_sort_backend.h"
 
 PB_BEGIN_DECLS
 
-typedef struct CS_STATUS CS_STATUS;
 typedef struct CS___SORT_RECORD CS___SORT_RECORD;
-
-/* (context, config store or NULL, trace anchor or NULL) -> new object or NULL */
-typedef PB_OBJ* (*CS_SORT_TRY_CREATE_FUNC)(PB_OBJ* context, PB_STORE* config, TR_ANCHOR* anchor);
-/* (context, object, complete, includePrivateData) -> store */
-typedef PB_STORE* (*CS_SORT_CONFIG_FUNC)(PB_OBJ* context, PB_OBJ* object, PB_BOOL complete,
-                                         PB_BOOL includePrivateData);
-typedef void (*CS_SORT_SET_CONFIG_FUNC)(PB_OBJ* context, PB_OBJ* object, PB_STORE* config);
-/* (context, config store, complete, includePrivateData) -> store */
-typedef PB_STORE* (*CS_SORT_NORMALIZE_CONFIG_FUNC)(PB_OBJ* context, PB_STORE* config, PB_BOOL complete,
-                                                   PB_BOOL includePrivateData);
-typedef CS_STATUS* (*CS_SORT_STATUS_FUNC)(PB_OBJ* context, PB_OBJ* object);
-typedef void (*CS_SORT_TRACE_COMPLETE_ANCHOR_FUNC)(PB_OBJ* context, PB_OBJ* object, TR_ANCHOR* anchor);
 
 extern PB_EXPORT PB_SORT cs___sort_CS___SORT_RECORD;
 PB_STDFUNCS_DECLARE(cs___SortRecord, CS___SORT_RECORD);

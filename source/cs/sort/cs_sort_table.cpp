@@ -8,19 +8,24 @@
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
 
-// Module-wide state: NULL before start-up, all-ones after shutdown.
-PB_MONITOR* cs___SortTableMonitor = nullptr;  // guards cs___SortDict
-PB_DICT* cs___SortDict = nullptr;             // sort name -> CS___SORT_RECORD
+// Module-wide state: NULL before start-up, all-ones after shutdown. The
+// dictionary, which checks name, carries a cs___ name; the monitor is
+// file-local.
+PB_DICT* cs___SortDict = nullptr;  // sort name -> CS___SORT_RECORD
+
+namespace {
+PB_MONITOR* sortTableMonitor = nullptr;  // guards cs___SortDict
+}  // namespace
 
 
 extern "C" PB_EXPORT void cs___SortTableStartup(void) {
-    cs___SortTableMonitor = pbMonitorCreate();
+    sortTableMonitor = pbMonitorCreate();
     cs___SortDict = pbDictCreate();
 }
 
 extern "C" PB_EXPORT void cs___SortTableShutdown(void) {
     pb::releaseField(cs___SortDict);
-    pb::releaseField(cs___SortTableMonitor);
+    pb::releaseField(sortTableMonitor);
 }
 
 extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
@@ -28,7 +33,7 @@ extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
     auto sort = pb::adopt(cs___SortRecordPbSort(rec));
     auto name = pb::adopt(pbSortName(sort.get()));
     PB_STRING* sortName = name.get();
-    pb::MonitorGuard guard(cs___SortTableMonitor);
+    pb::MonitorGuard guard(sortTableMonitor);
     PB_ASSERT(!pbDictHasStringKey( cs___SortDict, sortName ));
     pbDictSetStringKey(&cs___SortDict, sortName, cs___SortRecordObj(rec));
 }
@@ -37,7 +42,7 @@ extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
     PB_ASSERT(rec);
     auto sort = pb::adopt(cs___SortRecordPbSort(rec));
     auto name = pb::adopt(pbSortName(sort.get()));
-    pb::MonitorGuard guard(cs___SortTableMonitor);
+    pb::MonitorGuard guard(sortTableMonitor);
     auto old = pb::adopt(pbDictStringKey(cs___SortDict, name.get()));
     CS___SORT_RECORD* oldRecord = cs___SortRecordFrom(old.get());
     PB_ASSERT(oldRecord == rec);
@@ -54,7 +59,7 @@ extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySort(PB_SORT* sort)
 // stops the process whichever way it is looked up.
 extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySortName(PB_STRING* sortName) {
     PB_ASSERT(pbNameUpperCaseOk( sortName, PB_TRUE ));
-    pb::MonitorGuard guard(cs___SortTableMonitor);
+    pb::MonitorGuard guard(sortTableMonitor);
     return cs___SortRecordFrom(pbDictStringKey(cs___SortDict, sortName));
 }
 
@@ -68,7 +73,7 @@ extern "C" PB_EXPORT PB_BOOL csSortTableHasSortName(PB_STRING* sortName) {
 
 extern "C" PB_EXPORT PB_VECTOR* csSortTableSortNamesVector(void) {
     PB_VECTOR* names = pbVectorCreate();
-    pb::MonitorGuard guard(cs___SortTableMonitor);
+    pb::MonitorGuard guard(sortTableMonitor);
     for (PB_INT i = 0; i < pbDictLength(cs___SortDict); ++i) {
         auto key = pb::adopt(pbDictKeyAt(cs___SortDict, i));
         pbVectorAppendObj(&names, key.get());
@@ -78,7 +83,7 @@ extern "C" PB_EXPORT PB_VECTOR* csSortTableSortNamesVector(void) {
 
 extern "C" PB_EXPORT PB_VECTOR* csSortTableSortsVector(void) {
     PB_VECTOR* sorts = pbVectorCreate();
-    pb::MonitorGuard guard(cs___SortTableMonitor);
+    pb::MonitorGuard guard(sortTableMonitor);
     for (PB_INT i = 0; i < pbDictLength(cs___SortDict); ++i) {
         auto rec = pb::adopt(cs___SortRecordFrom(pbDictValueAt(cs___SortDict, i)));
         auto sort = pb::adopt(cs___SortRecordPbSort(rec.get()));

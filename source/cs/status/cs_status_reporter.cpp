@@ -15,11 +15,11 @@ struct CS_STATUS_REPORTER {
     CS_STATUS* status;    // set once at creation; never NULL; guarded by its own region
 };
 
+namespace {
+
 // Module-wide state: NULL before start-up, all-ones after shutdown. The
 // name under which csStatusReporterSetUp writes; only read in between.
-PB_STRING* cs___StatusReporterUpName = nullptr;
-
-namespace {
+PB_STRING* upName = nullptr;
 
 void reporterFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, cs___sort_CS_STATUS_REPORTER);
@@ -65,10 +65,10 @@ PB_SORT_DEFINE(cs___sort_CS_STATUS_REPORTER, &cs___module, "CS_STATUS_REPORTER",
 PB_STDFUNCS_DEFINE(csStatusReporter, CS_STATUS_REPORTER, cs___sort_CS_STATUS_REPORTER)
 
 extern "C" PB_EXPORT void cs___StatusReporterStartup(void) {
-    cs___StatusReporterUpName = pbStringCreateFromCstr("csUp", -1);
+    upName = pbStringCreateFromCstr("csUp", -1);
 }
 
-extern "C" PB_EXPORT void cs___StatusReporterShutdown(void) { pb::releaseField(cs___StatusReporterUpName); }
+extern "C" PB_EXPORT void cs___StatusReporterShutdown(void) { pb::releaseField(upName); }
 
 extern "C" PB_EXPORT CS_STATUS_REPORTER* csStatusReporterCreate(TR_ANCHOR* anchor) {
     auto* rep = reinterpret_cast<CS_STATUS_REPORTER*>(
@@ -123,7 +123,7 @@ extern "C" PB_EXPORT PB_BOOL csStatusReporterHasItemWcstr(CS_STATUS_REPORTER* re
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetUp(CS_STATUS_REPORTER* rep, PB_BOOL up) {
-    csStatusReporterSetItemBool(rep, cs___StatusReporterUpName, up);
+    csStatusReporterSetItemBool(rep, upName, up);
 }
 
 // The property value is made before the monitor is entered; under it the

@@ -18,9 +18,17 @@
 #ifndef CS_UPDATE_BACKEND_H
 #define CS_UPDATE_BACKEND_H
 
-#include "cs/update/cs_update_record.h"
+#include "cs/update/cs_update.h"
+#include "pb/pb_time.h"
 
 PB_BEGIN_DECLS
+
+/* Called as updateFunc( argument, &update ), argument borrowed (NULL when
+ * none was given). The function may replace the handle (every changing
+ * operation of a shared update does) and must leave it non-NULL; the
+ * caller owns whatever handle it leaves. It runs with the update table's
+ * lock held, which is why it must not create or release backends. */
+typedef void (*CS_UPDATE_FUNC)(PB_OBJ* argument, CS_UPDATE** update);
 
 typedef struct CS_UPDATE_BACKEND CS_UPDATE_BACKEND;
 

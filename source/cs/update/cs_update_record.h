@@ -5,15 +5,9 @@
 #ifndef CS_UPDATE_RECORD_H
 #define CS_UPDATE_RECORD_H
 
-#include "cs/update/cs_update.h"
-#include "pb/pb_time.h"
+#include "cs/update/cs_update_backend.h"
 
 PB_BEGIN_DECLS
-
-/* Called as updateFunc( argument, &update ). The function may replace the
- * handle (every changing operation of a shared update does) and must
- * leave it non-NULL. */
-typedef void (*CS_UPDATE_FUNC)(PB_OBJ* argument, CS_UPDATE** update);
 
 typedef struct CS___UPDATE_RECORD CS___UPDATE_RECORD;
 

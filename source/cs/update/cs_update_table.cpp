@@ -6,43 +6,47 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
+namespace {
+
 // Module-wide state: NULL before start-up, all-ones after shutdown.
-PB_MONITOR* cs___UpdateTableMonitor = nullptr;  // guards cs___UpdateTableDict
+PB_MONITOR* updateTableMonitor = nullptr;  // guards updateTableDict
 // PB_TIME -> PB_DICT (CS___UPDATE_RECORD -> itself). Times order by date,
 // so positions run from the oldest date to the newest.
-PB_DICT* cs___UpdateTableDict = nullptr;
+PB_DICT* updateTableDict = nullptr;
+
+}  // namespace
 
 extern "C" PB_EXPORT void cs___UpdateTableStartup(void) {
-    cs___UpdateTableMonitor = pbMonitorCreate();
-    cs___UpdateTableDict = pbDictCreate();
+    updateTableMonitor = pbMonitorCreate();
+    updateTableDict = pbDictCreate();
 }
 
 extern "C" PB_EXPORT void cs___UpdateTableShutdown(void) {
-    pb::releaseField(cs___UpdateTableDict);
-    pb::releaseField(cs___UpdateTableMonitor);
+    pb::releaseField(updateTableDict);
+    pb::releaseField(updateTableMonitor);
 }
 
 extern "C" PB_EXPORT void cs___UpdateTableAddRecord(CS___UPDATE_RECORD* record) {
     PB_ASSERT(record);
     auto time = pb::adopt(cs___UpdateRecordTime(record));
-    pb::MonitorGuard guard(cs___UpdateTableMonitor);
-    auto records = pb::adopt(pbDictFrom(pbDictObjKey(cs___UpdateTableDict, pbTimeObj(time.get()))));
+    pb::MonitorGuard guard(updateTableMonitor);
+    auto records = pb::adopt(pbDictFrom(pbDictObjKey(updateTableDict, pbTimeObj(time.get()))));
     if (!records) records = pb::adopt(pbDictCreate());
     pbDictSetObjKey(records.out(), cs___UpdateRecordObj(record), cs___UpdateRecordObj(record));
-    pbDictSetObjKey(&cs___UpdateTableDict, pbTimeObj(time.get()), pbDictObj(records.get()));
+    pbDictSetObjKey(&updateTableDict, pbTimeObj(time.get()), pbDictObj(records.get()));
 }
 
 extern "C" PB_EXPORT void cs___UpdateTableDelRecord(CS___UPDATE_RECORD* record) {
     PB_ASSERT(record);
     auto time = pb::adopt(cs___UpdateRecordTime(record));
-    pb::MonitorGuard guard(cs___UpdateTableMonitor);
-    auto records = pb::adopt(pbDictFrom(pbDictObjKey(cs___UpdateTableDict, pbTimeObj(time.get()))));
+    pb::MonitorGuard guard(updateTableMonitor);
+    auto records = pb::adopt(pbDictFrom(pbDictObjKey(updateTableDict, pbTimeObj(time.get()))));
     if (!records) return;
     pbDictDelObjKey(records.out(), cs___UpdateRecordObj(record));
     if (pbDictLength(records.get()) > 0)
-        pbDictSetObjKey(&cs___UpdateTableDict, pbTimeObj(time.get()), pbDictObj(records.get()));
+        pbDictSetObjKey(&updateTableDict, pbTimeObj(time.get()), pbDictObj(records.get()));
     else
-        pbDictDelObjKey(&cs___UpdateTableDict, pbTimeObj(time.get()));
+        pbDictDelObjKey(&updateTableDict, pbTimeObj(time.get()));
 }
 
 // Runs the records date by date under the monitor, on the caller's handle.
@@ -50,8 +54,8 @@ extern "C" PB_EXPORT void cs___UpdateTableDelRecord(CS___UPDATE_RECORD* record) 
 extern "C" PB_EXPORT void csUpdateTableUpdate(CS_UPDATE** update) {
     PB_ASSERT(update);
     PB_ASSERT(*update);
-    pb::MonitorGuard guard(cs___UpdateTableMonitor);
-    auto dates = pb::retain(cs___UpdateTableDict);
+    pb::MonitorGuard guard(updateTableMonitor);
+    auto dates = pb::retain(updateTableDict);
     for (PB_INT i = 0; i < pbDictLength(dates.get()); ++i) {
         auto records = pb::adopt(pbDictFrom(pbDictValueAt(dates.get(), i)));
         for (PB_INT j = 0; j < pbDictLength(records.get()); ++j) {
