@@ -164,9 +164,10 @@ using simdjson::dom::element_type;
 // in configurations, so one decode shares one string object per text.
 class Builder {
 public:
-    // The store for a JSON object or array, or NULL.
+    // The store for a JSON object or array at depth (the outermost store
+    // at 0), or NULL.
     PB_STORE* store(element e, int depth) {
-        if (depth > PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
+        if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
         // One list of entries per depth, reused by the stores at that depth.
         if (levels_.size() <= size_t(depth)) levels_.resize(size_t(depth) + 1);
         std::vector<pb::StoreBuildEntry>& entries = levels_[size_t(depth)];
@@ -384,6 +385,42 @@ namespace {
 
 namespace od = simdjson::ondemand;
 
+// A key as messages quote it: the first kQuotedKeyMax characters in the
+// escapes the encoding writes, with DEL and the C1 controls escaped too so
+// that no control character reaches a terminal, and "..." after a cut.
+constexpr size_t kQuotedKeyMax = 64;
+
+std::string quotedKey(std::string_view key) {
+    size_t cut = 0;
+    for (size_t chars = 0; cut < key.size() && chars < kQuotedKeyMax; ++chars)
+        for (++cut; cut < key.size() && (uint8_t(key[cut]) & 0xC0) == 0x80;) ++cut;
+    auto text = pb::adopt(pbStringCreateFromCstr(key.data(), PB_INT(cut)));
+    Emitter emitter;
+    emitter.string(text.get());
+    auto escaped = pb::adopt(emitter.out.takeBuffer());
+    auto bytes = reinterpret_cast<const uint8_t*>(pbBufferBacking(escaped.get()));
+    PB_INT n = pbBufferLength(escaped.get());
+    std::string out;
+    for (PB_INT i = 0; i < n; ++i) {
+        unsigned c = bytes[i];
+        bool control = c == 0x7F;
+        if (c == 0xC2 && i + 1 < n && bytes[i + 1] <= 0x9F) {  // U+0080..U+009F
+            c = bytes[++i];
+            control = true;
+        }
+        if (!control) {
+            out.push_back(char(c));
+            continue;
+        }
+        static const char hex[] = "0123456789abcdef";
+        out += "\\u00";
+        out.push_back(hex[c >> 4]);
+        out.push_back(hex[c & 15]);
+    }
+    if (cut < key.size()) out += "...";
+    return out;
+}
+
 // Walks a document on demand, checking what the decoder checks, and stops
 // at the first fault; where() then gives its byte offset.
 class ErrorFinder {
@@ -392,11 +429,16 @@ public:
 
     // The first fault, or empty when there is none.
     std::string find() {
-        if (auto e = parser_.iterate(json_).get(doc_)) return simdjson::error_message(e);
+        if (auto e = parser_.iterate(json_).get(doc_)) {
+            // The whole input is checked for UTF-8 before any walk.
+            auto bytes = reinterpret_cast<const unsigned char*>(json_.data());
+            PB_INT bad = e == simdjson::UTF8_ERROR ? pb::utf8InvalidAt(bytes, PB_INT(json_.size())) : -1;
+            return bad < 0 ? fail(e) : fault(json_.data() + bad, simdjson::error_message(e));
+        }
         iterated_ = true;
         od::value root;
         if (auto e = doc_.get_value().get(root)) return simdjson::error_message(e);
-        if (auto fault = walk(root, 0); !fault.empty()) return fault;
+        if (auto fault = walk(root, 0, true); !fault.empty()) return fault;
         const char* rest = nullptr;
         if (!doc_.current_location().get(rest)) return simdjson::error_message(simdjson::TRAILING_CONTENT);
         return {};
@@ -417,15 +459,18 @@ private:
         return text;
     }
 
-    std::string walk(od::value v, int depth) {
+    // Walks the value at depth (as the decoder counts: a wrapper's fields
+    // lie at the depth of the wrapper, the outermost store at 0).
+    std::string walk(od::value v, int depth, bool top = false) {
         const char* at = nullptr;
         if (v.current_location().get(at)) at = nullptr;
         od::json_type type;
         if (auto e = v.type().get(type)) return fail(e);
         switch (type) {
         case od::json_type::object: {
-            if (depth > PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
+            if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
             od::object object;
+            bool wrapper = false;
             if (auto e = v.get_object().get(object)) return fail(e);
             std::vector<std::string> keys;
             for (auto result : object) {
@@ -434,16 +479,17 @@ private:
                 std::string_view key;
                 if (auto e = field.unescaped_key().get(key)) return fail(e);
                 if (!pbStoreAddressOkCstr(key.data(), PB_INT(key.size())))
-                    return fault(at, "key \"" + std::string(key) + "\" is not a store address");
+                    return fault(at, "key " + quotedKey(key) + " is not a store address");
                 for (const auto& seen : keys)
-                    if (seen == key) return fault(at, "duplicate key \"" + std::string(key) + "\"");
+                    if (seen == key) return fault(at, "duplicate key " + quotedKey(key));
+                if (top && keys.empty() && key == kHeaderKey) wrapper = true;
                 keys.emplace_back(key);
-                if (auto inner = walk(field.value(), depth + 1); !inner.empty()) return inner;
+                if (auto inner = walk(field.value(), wrapper ? depth : depth + 1); !inner.empty()) return inner;
             }
             return {};
         }
         case od::json_type::array: {
-            if (depth > PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
+            if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return fault(at, "nested too deep");
             od::array array;
             if (auto e = v.get_array().get(array)) return fail(e);
             for (auto result : array) {
@@ -454,11 +500,12 @@ private:
             return {};
         }
         case od::json_type::number: {
-            od::number_type kind;
-            if (auto e = v.get_number_type().get(kind)) return fail(e);
-            if (kind != od::number_type::signed_integer) return fault(at, "not a 64-bit integer");
+            // Fractions, exponents and integers beyond 64 bits either way.
             int64_t n;
-            if (auto e = v.get_int64().get(n)) return fail(e);
+            auto e = v.get_int64().get(n);
+            if (e == simdjson::INCORRECT_TYPE || e == simdjson::NUMBER_OUT_OF_RANGE)
+                return fault(at, "not a 64-bit integer");
+            if (e) return fault(at, simdjson::error_message(e));
             return {};
         }
         case od::json_type::string: {

@@ -7,31 +7,51 @@
 
 namespace pb {
 
+// The length of the well-formed sequence at p[i] (of n bytes), with its code
+// point in *cp, or 0 when the byte there does not start one (overlong forms,
+// surrogates, values above U+10FFFF, truncated sequences).
+inline int utf8Sequence(const unsigned char* p, PB_INT n, PB_INT i, PB_CHAR* cp) {
+    unsigned c = p[i];
+    if (c < 0x80) { *cp = c; return 1; }
+    int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    PB_CHAR v = len == 4 ? (c & 0x07) : len == 3 ? (c & 0x0F) : (c & 0x1F);
+    if (len == 0 || c > 0xF4 || i + len > n) return 0;
+    for (int k = 1; k < len; ++k) {
+        unsigned cc = p[i + k];
+        if ((cc & 0xC0) != 0x80) return 0;
+        v = (v << 6) | (cc & 0x3F);
+    }
+    static const PB_CHAR minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (v < minimum[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
+    *cp = v;
+    return len;
+}
+
 // Decodes n bytes into out (room for n code points); returns the count.
-// Every byte that does not start a well-formed sequence (overlong forms,
-// surrogates, values above U+10FFFF, truncated sequences) becomes U+FFFD.
+// Every byte that does not start a well-formed sequence becomes U+FFFD.
 inline PB_INT utf8Decode(const unsigned char* p, PB_INT n, PB_CHAR* out) {
     PB_INT count = 0;
     PB_INT i = 0;
     while (i < n) {
-        unsigned c = p[i];
-        if (c < 0x80) { out[count++] = c; ++i; continue; }
-        int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-        PB_CHAR cp = len == 4 ? (c & 0x07) : len == 3 ? (c & 0x0F) : (c & 0x1F);
-        bool ok = len > 0 && c <= 0xF4 && i + len <= n;
-        for (int k = 1; ok && k < len; ++k) {
-            unsigned cc = p[i + k];
-            if ((cc & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (ok) {
-            static const PB_CHAR minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-            ok = cp >= minimum[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        }
-        if (ok) { out[count++] = cp; i += len; }
+        if (p[i] < 0x80) { out[count++] = p[i++]; continue; }
+        PB_CHAR cp;
+        int len = utf8Sequence(p, n, i, &cp);
+        if (len) { out[count++] = cp; i += len; }
         else { out[count++] = PB_CHAR_REPLACEMENT; ++i; }
     }
     return count;
+}
+
+// The offset of the first byte of n that does not start a well-formed
+// sequence, or -1 when all of them are UTF-8.
+inline PB_INT utf8InvalidAt(const unsigned char* p, PB_INT n) {
+    PB_CHAR cp;
+    for (PB_INT i = 0; i < n;) {
+        int len = utf8Sequence(p, n, i, &cp);
+        if (!len) return i;
+        i += len;
+    }
+    return -1;
 }
 
 // Appends the UTF-8 form of n code points to out.

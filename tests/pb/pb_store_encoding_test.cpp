@@ -182,22 +182,41 @@ TEST(PbStoreEncoding, DecodeErrorsNameLineAndColumn) {
     EXPECT_EQ(errorOf("{\"\xC3\xA9\":1 \"b\":2}").rfind("line 1, column 8: ", 0), 0u);
     EXPECT_EQ(errorOf("[1,\n null]"), "line 2, column 2: null is not a store value");
     EXPECT_EQ(errorOf("{\"a\":1.5}"), "line 1, column 6: not a 64-bit integer");
+    EXPECT_EQ(errorOf("{\"a\":\n-9223372036854775809}"), "line 2, column 1: not a 64-bit integer");
+    EXPECT_EQ(errorOf("[-99999999999999999999999]"), "line 1, column 2: not a 64-bit integer");
+    EXPECT_EQ(errorOf("{\"a\":\n \"\xE2\x82\xAC\xFF\"}"), "line 2, column 4: The input is not valid UTF-8");
     EXPECT_NE(errorOf("{\"k\":1,\"k\":2}").find("duplicate key \"k\""), std::string::npos);
+    // Keys are quoted escaped (every control character) and cut short.
+    EXPECT_EQ(errorOf("{\"\xE2\x82\xAC\\n\\u0001\\u007f\xC2\x85\":1}"),
+              "line 1, column 1: key \"\xE2\x82\xAC\\n\\u0001\\u007f\\u0085\" is not a store address");
+    std::string longKey(300, 'k');
+    EXPECT_EQ(errorOf("{\"" + longKey + "\\u0000\":1}"),
+              "line 1, column 1: key \"" + longKey.substr(0, 64) + "\"... is not a store address");
+    EXPECT_EQ(errorOf("{\"" + longKey + "\":1,\"" + longKey + "\":2}"),
+              "line 1, column 1: duplicate key \"" + longKey.substr(0, 64) + "\"...");
     EXPECT_EQ(errorOf("{\"a\":\"open").rfind("line 1, column 6: ", 0), 0u);
     EXPECT_EQ(errorOf(""), "empty document");
 }
 
 TEST(PbStoreEncoding, NestingIsBounded) {
     VTEST_NO_LEAKS_IN_SCOPE();
-    auto nested = [](int levels) {
+    auto nested = [](int levels, const char* inner = "1") {
         std::string s;
         for (int i = 0; i < levels; ++i) s += "{\"a\":";
-        s += "1";
+        s += inner;
         for (int i = 0; i < levels; ++i) s += "}";
         return s;
     };
-    EXPECT_TRUE(decode(nested(PB_STORE_ENCODING_MAX_DEPTH + 1)));
-    EXPECT_FALSE(decode(nested(PB_STORE_ENCODING_MAX_DEPTH + 2)));
+    auto wrapped = [](const std::string& body) { return "{\"vorlixStoreHeader\":{\"type\":\"X\"},\"store\":" + body + "}"; };
+    // The limit counts stores, not the wrapper around them.
+    const int max = PB_STORE_ENCODING_MAX_DEPTH;
+    EXPECT_TRUE(decode(nested(max)));
+    EXPECT_TRUE(decode(wrapped(nested(max))));
+    EXPECT_FALSE(decode(nested(max + 1)));
+    EXPECT_FALSE(decode(wrapped(nested(max + 1))));
+    EXPECT_NE(errorOf(nested(max + 1)).find("nested too deep"), std::string::npos);
+    EXPECT_NE(errorOf(wrapped(nested(max + 1))).find("nested too deep"), std::string::npos);
+    EXPECT_NE(errorOf(wrapped(nested(max, "null"))).find("null is not a store value"), std::string::npos);
     EXPECT_FALSE(decode(std::string(100000, '[') + std::string(100000, ']')));
 }
 
