@@ -2,7 +2,8 @@
 # End to end, three hosts in one group kept in etcd: a put with the tool
 # reaches every host within two seconds; a host killed with SIGKILL leaves
 # the group's status with its lease; etcd stopped and started again (the
-# hosts run on, say so, and catch up); two hosts changing the configuration
+# hosts run on, say so, and catch up; a change made meanwhile on a stale
+# base loses with a conflict); two hosts changing the configuration
 # at once (each change survives or its host reports the conflict); private
 # data stays on the hosts. Waits only by polling with bounded timeouts.
 # Usage: fleet_e2e.sh HOST CONFIG_TOOL
@@ -67,23 +68,32 @@ killed=$(now_ms)
 until_ok 8 listed 2 || fail "the killed host is still listed"
 echo "the killed host left the status after $(( $(now_ms) - killed )) ms (lease 2 s)"
 
-# etcd stopped: the hosts run on and say so; h1 changes meanwhile; once etcd
-# is back h1's change reaches the group and h2.
+# etcd stopped: the hosts run on and say so; h1 and h2 both change their
+# files meanwhile. Once etcd is back h2's change reaches the group while h1
+# is held (SIGSTOP); h1's change, based on the revision before, then loses
+# with a conflict and h1 takes h2's: neither host's change is lost unseen.
 stop_etcd
 for n in 1 2; do until_ok 5 logged $n "is unreachable" || fail "h$n did not notice the outage"; done
-for n in 1 2; do [ "$(curl -sf "${base[$n]}/healthz")" = ok ] && has_object $n put1 || fail "h$n during the outage"; done
-until_ok 5 jq -e '.store.objects.put1' "$dir/h1/cs.vqconfig" || fail "h1 did not save the put"
-jq '.store.objects.outage = {"sort":"CS_STUB","config":{}}' "$dir/h1/cs.vqconfig" > "$dir/edit"
-cp "$dir/edit" "$dir/h1/cs.vqconfig"
-kill -HUP "${host_pids[1]}"
-until_ok 5 logged 1 "it is written when etcd answers" || fail "h1 did not keep its change for later"
+for n in 1 2; do
+  [ "$(curl -sf "${base[$n]}/healthz")" = ok ] && has_object $n put1 || fail "h$n during the outage"
+  until_ok 5 jq -e '.store.objects.put1' "$dir/h$n/cs.vqconfig" || fail "h$n did not save the put"
+  jq ".store.objects.outage$n = {\"sort\":\"CS_STUB\",\"config\":{}}" "$dir/h$n/cs.vqconfig" > "$dir/edit"
+  cp "$dir/edit" "$dir/h$n/cs.vqconfig"
+  kill -HUP "${host_pids[$n]}"
+  until_ok 5 logged $n "it is written when etcd answers" || fail "h$n did not keep its change for later"
+done
+kill -STOP "${host_pids[1]}"
 start_etcd || fail "etcd does not start again"
-for n in 1 2; do until_ok 5 logged $n "answers again" || fail "h$n did not notice etcd is back"; done
-until_ok 5 has_object 2 outage || fail "h1's change made during the outage did not reach h2"
+until_ok 5 logged 2 "answers again" || fail "h2 did not notice etcd is back"
+until_ok 5 eval 'fleet get | jq -e .store.objects.outage2' || fail "h2's change made during the outage was lost"
+kill -CONT "${host_pids[1]}"
+until_ok 5 logged 1 "conflict: .* after revision" || fail "h1 did not report its change made during the outage lost"
+until_ok 5 has_object 1 outage2 || fail "h1 did not take the group's change made while it was away"
+fleet get | jq -e '.store.objects | has("outage1") | not' >/dev/null || fail "h1's stale change overwrote the group's"
 
 # Two hosts change at once: each change survives or its host reports a conflict.
 for n in 1 2; do
-  until_ok 5 jq -e '.store.objects.outage' "$dir/h$n/cs.vqconfig" || fail "h$n did not save"
+  until_ok 5 jq -e '.store.objects.outage2' "$dir/h$n/cs.vqconfig" || fail "h$n did not save"
   jq ".store.objects.both$n = {\"sort\":\"CS_STUB\",\"config\":{}}" "$dir/h$n/cs.vqconfig" > "$dir/edit$n"
   cp "$dir/edit$n" "$dir/h$n/cs.vqconfig"
 done

@@ -171,7 +171,10 @@ void FleetMember::onLocalChange() {
     drain(changeFd_);
     csConfigUpdateAddSignalable(signalable_);
     if (csConfigVersion() == baselineVersion_) return;
-    if (!reloaded_) return writeBack();
+    if (!reloaded_) {
+        writeBack();
+        return;
+    }
     // A reload applies the files as an operator edited them: the change is
     // based on what the files held when they were saved last, so an edit of
     // a copy older than the group's configuration loses with a report.
@@ -196,6 +199,11 @@ pb::Ref<PB_STORE> FleetMember::groupStore() {
 }
 
 void FleetMember::sync() {
+    // A change that waited for etcd goes first, on the revision it was
+    // based on: when the group moved on meanwhile, the swap fails and the
+    // conflict is handled as in a race.
+    if (pendingWrite_ && writeBack()) return;
+    if (pendingWrite_) return;  // etcd still does not answer
     std::optional<tools::EtcdKv> kv;
     if (!client_.get(configKey_, &kv)) return;  // the watch thread reports the outage
     if (!kv) {
@@ -205,17 +213,7 @@ void FleetMember::sync() {
         writeBack();
         return;
     }
-    if (kv->modRevision == appliedRevision_) {
-        if (pendingWrite_) writeBack();
-        return;
-    }
-    if (pendingWrite_) {
-        ++conflicts_;
-        pendingWrite_ = false;
-        logLine("fleet: conflict: the group's configuration changed to revision " + std::to_string(kv->modRevision) +
-                " while this host's change waited for etcd; this host's change is dropped");
-    }
-    applyGroup(*kv);
+    if (kv->modRevision != appliedRevision_) applyGroup(*kv);
 }
 
 void FleetMember::applyGroup(const tools::EtcdKv& kv) {
@@ -236,18 +234,23 @@ void FleetMember::applyGroup(const tools::EtcdKv& kv) {
     holds(kv.modRevision);
 }
 
-void FleetMember::writeBack(long long based) {
+bool FleetMember::writeBack(long long based) {
     std::string form = tools::encodeConfig(groupStore().get());
-    if (form == baseline_) return;
+    if (form == baseline_) {
+        pendingWrite_ = false;
+        return false;
+    }
     if (based < 0) based = appliedRevision_;
+    if (pendingWrite_) based = std::min(based, pendingBase_);
     bool swapped = false;
     std::optional<tools::EtcdKv> current;
     if (!client_.compareAndPut(configKey_, form, based, &swapped, &current)) {
         if (!pendingWrite_)
             logLine("fleet: cannot write this host's change to the group (" + client_.error() +
-                    "); it is written when etcd answers");
+                    "); it is written when etcd answers, if the group still holds revision " + std::to_string(based));
         pendingWrite_ = true;
-        return;
+        pendingBase_ = based;
+        return false;
     }
     pendingWrite_ = false;
     if (swapped) {
@@ -256,19 +259,20 @@ void FleetMember::writeBack(long long based) {
         baselineVersion_ = csConfigVersion();
         holds(appliedRevision_);
         logLine("fleet: wrote this host's change to the group as revision " + std::to_string(client_.revision()));
-        return;
+        return true;
     }
     ++conflicts_;
     if (!current) {  // removed meanwhile: offer it again as the first
         logLine("fleet: conflict: the group's configuration was removed meanwhile; offering this host's again");
         appliedRevision_ = 0;
         writeBack();
-        return;
+        return true;
     }
     logLine("fleet: conflict: the group's configuration changed to revision " + std::to_string(current->modRevision) +
             " after revision " + std::to_string(based) +
             ", which this host's change was based on; this host's change is dropped and the group's applied");
     applyGroup(*current);
+    return true;
 }
 
 std::string FleetMember::hostDocument() {
