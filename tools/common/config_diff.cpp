@@ -51,6 +51,8 @@ void collect(PB_STORE* a, PB_STORE* b, const std::string& prefix, std::vector<st
     }
 }
 
+}  // namespace
+
 PartDiff diffPart(PB_STORE* a, PB_STORE* b, const char* part) {
     auto pa = pb::adopt(a ? pbStoreStoreCstr(a, part, -1) : nullptr);
     auto pbb = pb::adopt(b ? pbStoreStoreCstr(b, part, -1) : nullptr);
@@ -71,6 +73,8 @@ PartDiff diffPart(PB_STORE* a, PB_STORE* b, const char* part) {
     }
     return diff;
 }
+
+namespace {
 
 void partText(const PartDiff& d, const char* what, std::string& out) {
     for (const auto& n : d.added) out += "added " + std::string(what) + " " + n + "\n";
@@ -99,7 +103,7 @@ std::string partJson(const PartDiff& d) {
 
 std::vector<std::string> changedKeys(PB_STORE* a, PB_STORE* b) {
     std::vector<std::string> out;
-    collect(a, b, "", out);
+    if (!pbObjEquals(reinterpret_cast<PB_OBJ*>(a), reinterpret_cast<PB_OBJ*>(b))) collect(a, b, "", out);
     return out;
 }
 

@@ -4,26 +4,69 @@
 #include <curl/curl.h>
 #include <simdjson.h>
 
+#include <array>
 #include <cstdlib>
 
-#include "pb/pb_buffer.h"
-#include "pb/pb_ref.hpp"
-#include "rfc/rfc_base.h"
-#include "text.h"
 
 namespace vorlix::tools {
 
 namespace {
 
+// Keys and values travel base64-encoded (standard alphabet, padded); a
+// configuration of 10 000 objects is a megabyte and more, so both ways
+// work on the bytes directly.
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 std::string base64(std::string_view bytes) {
-    auto buffer = pb::adopt(pbBufferCreateFromBytes(bytes.data(), PB_INT(bytes.size())));
-    return utf8(pb::adopt(rfcBaseEncodeToString(buffer.get(), RFC_BASE_64)).get());
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    for (; i + 3 <= bytes.size(); i += 3) {
+        unsigned v = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
+        for (int shift : {18, 12, 6, 0}) out += kAlphabet[(v >> shift) & 63];
+    }
+    if (size_t rest = bytes.size() - i) {
+        unsigned v = at(i) << 16 | (rest == 2 ? at(i + 1) << 8 : 0);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
 }
 
 std::optional<std::string> unbase64(std::string_view text) {
-    auto buffer = pb::adopt(rfcBaseTryDecodeString(makeString(std::string(text)).get(), RFC_BASE_64));
-    if (!buffer) return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(buffer.get())), size_t(pbBufferLength(buffer.get())));
+    static const auto values = [] {
+        std::array<signed char, 256> table;
+        table.fill(-1);
+        for (int k = 0; k < 64; ++k) table[static_cast<unsigned char>(kAlphabet[k])] = static_cast<signed char>(k);
+        return table;
+    }();
+    if (text.size() % 4) return std::nullopt;
+    size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    unsigned v = 0;
+    size_t data = text.size() - padding;
+    for (size_t i = 0; i < data; ++i) {
+        int value = values[static_cast<unsigned char>(text[i])];
+        if (value < 0) return std::nullopt;
+        v = v << 6 | unsigned(value);
+        if (i % 4 == 3) {
+            out += char(v >> 16);
+            out += char(v >> 8);
+            out += char(v);
+            v = 0;
+        }
+    }
+    if (padding == 2) out += char(v >> 4);
+    if (padding == 1) {
+        out += char(v >> 10);
+        out += char(v >> 2);
+    }
+    return out;
 }
 
 // The gateway writes 64-bit numbers as strings; fields at zero are left out.
@@ -38,6 +81,27 @@ long long number(simdjson::dom::element object, const char* field) {
 std::string text(simdjson::dom::element object, const char* field) {
     auto value = object[field].get_string();
     return value.error() ? std::string() : std::string(value.value_unsafe());
+}
+
+// One key-value of the gateway's answers; false when its key or value is
+// not base64.
+bool kvFrom(simdjson::dom::element item, EtcdKv* kv) {
+    auto key = unbase64(text(item, "key"));
+    auto value = unbase64(text(item, "value"));
+    if (!key || !value) return false;
+    *kv = {std::move(*key), std::move(*value), number(item, "create_revision"), number(item, "mod_revision"),
+           number(item, "version"), number(item, "lease")};
+    return true;
+}
+
+// The "kvs" of a range answer (none when it has no such array).
+bool kvsFrom(simdjson::dom::element range, std::vector<EtcdKv>* kvs) {
+    kvs->clear();
+    simdjson::dom::array array;
+    if (range["kvs"].get_array().get(array)) return true;
+    for (auto item : array)
+        if (!kvFrom(item, &kvs->emplace_back())) return false;
+    return true;
 }
 
 // A range end that selects every key starting with prefix.
@@ -79,13 +143,10 @@ size_t streamed(char* data, size_t size, size_t count, void* out) {
         simdjson::dom::array events;
         if (result["events"].get_array().get(events)) continue;
         for (auto event : events) {
-            std::vector<EtcdKv> kvs;
-            simdjson::dom::element kv;
-            if (text(event, "type") == "DELETE" || event["kv"].get(kv) ||
-                !EtcdClient::parseKvs("{\"kvs\":[" + simdjson::to_string(kv) + "]}", &kvs, nullptr) || kvs.empty())
-                (*stream->onChange)(nullptr);
-            else
-                (*stream->onChange)(&kvs.front());
+            EtcdKv kv;
+            simdjson::dom::element item;
+            bool written = text(event, "type") != "DELETE" && !event["kv"].get(item) && kvFrom(item, &kv);
+            (*stream->onChange)(written ? &kv : nullptr);
         }
     }
     return size * count;
@@ -150,24 +211,16 @@ bool EtcdClient::parseKvs(std::string_view body, std::vector<EtcdKv>* kvs, long 
     simdjson::dom::parser parser;
     simdjson::dom::element doc;
     if (parser.parse(body.data(), body.size()).get(doc) || !doc.is_object()) return false;
-    kvs->clear();
     auto header = doc["header"];
     if (revision && !header.error()) *revision = number(header.value_unsafe(), "revision");
-    simdjson::dom::array array;
-    if (doc["kvs"].get_array().get(array)) return true;  // none
-    for (auto item : array) {
-        auto key = unbase64(text(item, "key"));
-        auto value = unbase64(text(item, "value"));
-        if (!key || !value) return false;
-        kvs->push_back({*key, *value, number(item, "create_revision"), number(item, "mod_revision"),
-                        number(item, "version"), number(item, "lease")});
-    }
-    return true;
+    return kvsFrom(doc, kvs);
 }
 
-bool EtcdClient::get(const std::string& key, std::optional<EtcdKv>* kv) {
+bool EtcdClient::get(const std::string& key, std::optional<EtcdKv>* kv, bool withValue) {
     std::string response;
-    if (!post("/v3/kv/range", "{\"key\":\"" + base64(key) + "\"}", &response)) return false;
+    if (!post("/v3/kv/range", "{\"key\":\"" + base64(key) + "\"" + (withValue ? "}" : ",\"keys_only\":true}"),
+              &response))
+        return false;
     std::vector<EtcdKv> kvs;
     if (!parseKvs(response, &kvs, &revision_)) {
         error_ = "etcd's range answer is not understood";
@@ -217,7 +270,7 @@ bool EtcdClient::compareAndPut(const std::string& key, const std::string& value,
         auto range = r["response_range"];
         if (range.error()) continue;
         std::vector<EtcdKv> kvs;
-        if (parseKvs(simdjson::to_string(range.value_unsafe()), &kvs, nullptr) && !kvs.empty()) *current = kvs.front();
+        if (kvsFrom(range.value_unsafe(), &kvs) && !kvs.empty()) *current = std::move(kvs.front());
     }
     return true;
 }

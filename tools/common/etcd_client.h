@@ -33,8 +33,9 @@ public:
     // The store revision reported by the last successful call.
     long long revision() const { return revision_; }
 
-    // One key: *kv is empty when the key does not exist.
-    bool get(const std::string& key, std::optional<EtcdKv>* kv);
+    // One key: *kv is empty when the key does not exist. Without withValue
+    // only its revisions are read (the value stays empty).
+    bool get(const std::string& key, std::optional<EtcdKv>* kv, bool withValue = true);
     // Every key starting with prefix, in key order.
     bool list(const std::string& prefix, std::vector<EtcdKv>* kvs);
     // Writes value unconditionally, attached to lease unless it is 0.

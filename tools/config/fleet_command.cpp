@@ -131,7 +131,7 @@ int FleetCommand::put(bool json) {
     }
     EtcdClient client(url_);
     std::optional<EtcdKv> current;
-    if (!client.get(fleetConfigKey(group_), &current)) return unreachable(client);
+    if (!client.get(fleetConfigKey(group_), &current, false)) return unreachable(client);
     long long based = current ? current->modRevision : 0;
     bool swapped = false;
     std::string bytes = encodeConfig(withoutHostValues(file.store.get()).get());

@@ -209,7 +209,7 @@ void FleetMember::sync() {
     if (!kv) {
         logLine("fleet: the group's configuration was removed; offering this host's");
         appliedRevision_ = 0;
-        baseline_.clear();
+        baseline_ = nullptr;
         writeBack();
         return;
     }
@@ -225,18 +225,26 @@ void FleetMember::applyGroup(const tools::EtcdKv& kv) {
                  error + "); the running configuration stays");
         return;
     }
-    auto full = fullConfig();
-    auto kept = tools::hostValues(full.get(), groupStore().get());
-    auto merged = tools::keepHostValues(config.get(), kept.get());
+    auto merged = tools::keepHostValues(config.get(), hostValues().get());
     configuration_.applyReported(merged.get(), "etcd revision " + std::to_string(kv.modRevision), "fleet");
-    baseline_ = tools::encodeConfig(groupStore().get());
+    baseline_ = groupStore();
     baselineVersion_ = csConfigVersion();
     holds(kv.modRevision);
 }
 
+pb::Ref<PB_STORE> FleetMember::hostValues() {
+    long long version = csConfigVersion();
+    if (!hostValues_ || hostValuesVersion_ != version) {
+        auto form = baseline_ && baselineVersion_ == version ? baseline_ : groupStore();
+        hostValues_ = tools::hostValues(fullConfig().get(), form.get());
+        hostValuesVersion_ = version;
+    }
+    return hostValues_;
+}
+
 bool FleetMember::writeBack(long long based) {
-    std::string form = tools::encodeConfig(groupStore().get());
-    if (form == baseline_) {
+    auto form = groupStore();
+    if (baseline_ && pbObjEquals(reinterpret_cast<PB_OBJ*>(form.get()), reinterpret_cast<PB_OBJ*>(baseline_.get()))) {
         pendingWrite_ = false;
         return false;
     }
@@ -244,7 +252,7 @@ bool FleetMember::writeBack(long long based) {
     if (pendingWrite_) based = std::min(based, pendingBase_);
     bool swapped = false;
     std::optional<tools::EtcdKv> current;
-    if (!client_.compareAndPut(configKey_, form, based, &swapped, &current)) {
+    if (!client_.compareAndPut(configKey_, tools::encodeConfig(form.get()), based, &swapped, &current)) {
         if (!pendingWrite_)
             logLine("fleet: cannot write this host's change to the group (" + client_.error() +
                     "); it is written when etcd answers, if the group still holds revision " + std::to_string(based));

@@ -84,7 +84,12 @@ private:
     // Remembers that the configuration's current version holds revision.
     void holds(long long revision);
     pb::Ref<PB_STORE> fullConfig();
+    // The running configuration in the group's form: built once for each
+    // revision applied or written (baseline_), as it reads every object.
     pb::Ref<PB_STORE> groupStore();
+    // What the running configuration holds beyond the group's form (the
+    // host's own values), kept while the configuration does not change.
+    pb::Ref<PB_STORE> hostValues();
     std::string hostDocument();
     void watchLoop();
     void leaseLoop();
@@ -97,8 +102,10 @@ private:
     tools::EtcdClient client_;  // the service loop's
     int wakeFd_ = -1, changeFd_ = -1;
     PB_SIGNALABLE* signalable_ = nullptr;
-    std::string baseline_;        // the group's form of what was last applied or written
+    pb::Ref<PB_STORE> baseline_;  // the group's form of what was last applied or written
     long long baselineVersion_ = -1;  // the configuration's version then
+    pb::Ref<PB_STORE> hostValues_;    // see hostValues()
+    long long hostValuesVersion_ = -1;
     // The revision each configuration version held, to know which one the
     // saved files (and so an operator's edit of them) are based on.
     std::map<long long, long long> revisionAtVersion_;
