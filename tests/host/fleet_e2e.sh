@@ -5,7 +5,7 @@
 # hosts run on, say so, and catch up; a change made meanwhile on a stale
 # base loses with a conflict); two hosts changing the configuration
 # at once (each change survives or its host reports the conflict); private
-# data stays on the hosts. Waits only by polling with bounded timeouts.
+# data stays on the hosts. etcd requires a user throughout. Waits only by polling with bounded timeouts.
 # Usage: fleet_e2e.sh HOST CONFIG_TOOL
 set -euo pipefail
 host=$1 tool=$2
@@ -24,7 +24,12 @@ fail() {
 logged() { grep -q -- "$2" "$dir/h$1.log"; }
 has_object() { curl -sf "${base[$1]}/config" | jq -e ".objects.\"$2\"" >/dev/null; }
 
+# etcd requires a user; its tokens expire after a second unused, so the
+# hosts and the tool log in again as they go.
+etcd_password=fleet-pw etcd_token_ttl=1
 start_etcd || fail "etcd does not start"
+rc=0; "$tool" fleet --fleet "$etcd_url" --group fleet get >/dev/null 2>&1 || rc=$?
+[ "$rc" = 2 ] || fail "the tool without a user gave $rc"
 cat > "$dir/initial.json" <<'JSON'
 {"vorlixStoreHeader":{"type":"CS_CONFIG"},"store":{
   "modules":{"demo":{"config":{"tickMilliseconds":50,"label":"first","token":"s3cret"}}},
@@ -60,7 +65,7 @@ done
 fleet diff "$dir/put1.json" >/dev/null || fail "diff sees a difference after the put"
 
 # The status shows three hosts; h3 killed with SIGKILL goes with its lease.
-listed() { [ "$("$tool" --json fleet --fleet "$etcd_url" --group fleet status | jq '.hosts | length')" = "$1" ]; }
+listed() { [ "$(fleet_json status | jq '.hosts | length')" = "$1" ]; }
 until_ok 3 listed 3 || fail "status does not list three hosts"
 fleet status | grep -q "^h2 .* ok$" || fail "status table: $(fleet status)"
 kill -KILL "${host_pids[3]}"; wait "${host_pids[3]}" 2>/dev/null || true; host_pids[3]=

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <fstream>
 
+#include "text.h"
 
 namespace vorlix::tools {
 
@@ -126,8 +128,13 @@ struct Stream {
     simdjson::dom::parser parser;
     const std::function<void()>* onCreated;
     const std::function<void(const EtcdKv*)>* onChange;
-    bool broken = false;
+    std::string ended;  // why etcd ended the watch, when it did
 };
+
+bool flag(simdjson::dom::element object, const char* field) {
+    auto value = object[field].get_bool();
+    return !value.error() && value.value_unsafe();
+}
 
 size_t streamed(char* data, size_t size, size_t count, void* out) {
     auto* stream = static_cast<Stream*>(out);
@@ -135,11 +142,14 @@ size_t streamed(char* data, size_t size, size_t count, void* out) {
         simdjson::dom::element doc;
         if (stream->parser.parse(message).get(doc)) continue;
         auto result = doc["result"];
-        if (result.error()) {
-            stream->broken = true;  // {"error": ...}: the watch ended
-            continue;
+        // {"error": ...}, or a watch canceled (a refused token, a compacted
+        // revision): the stream is of no more use.
+        if (result.error() || flag(result.value_unsafe(), "canceled")) {
+            stream->ended = result.error() ? text(doc, "error") : text(result.value_unsafe(), "cancel_reason");
+            if (stream->ended.empty()) stream->ended = "no reason given";
+            return 0;
         }
-        if (result["created"].is_bool() && result["created"].get_bool().value_unsafe()) (*stream->onCreated)();
+        if (flag(result.value_unsafe(), "created")) (*stream->onCreated)();
         simdjson::dom::array events;
         if (result["events"].get_array().get(events)) continue;
         for (auto event : events) {
@@ -158,29 +168,87 @@ int progress(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 }  // namespace
 
-EtcdClient::EtcdClient(std::string url, long connectTimeoutMs, long requestTimeoutMs)
-    : url_(std::move(url)), connectTimeoutMs_(connectTimeoutMs), requestTimeoutMs_(requestTimeoutMs) {
+std::string EtcdAccess::complete(const std::string& passwordFile) {
+    if (user.empty()) return passwordFile.empty() ? "" : "--fleet-password-file needs --fleet-user";
+    if (!passwordFile.empty()) {
+        std::ifstream in(passwordFile);
+        if (!in || !std::getline(in, password)) return "cannot read the password from " + passwordFile;
+        if (!password.empty() && password.back() == '\r') password.pop_back();
+    } else if (const char* env = std::getenv("VORLIX_FLEET_PASSWORD")) {
+        password = env;
+    } else {
+        return "--fleet-user needs a password: --fleet-password-file FILE or VORLIX_FLEET_PASSWORD";
+    }
+    for (const auto* file : {&caFile, &certFile, &keyFile})
+        if (!file->empty() && !std::ifstream(*file)) return "cannot read " + *file;
+    return "";
+}
+
+EtcdClient::EtcdClient(std::string url, EtcdAccess access, long connectTimeoutMs, long requestTimeoutMs)
+    : url_(std::move(url)),
+      access_(std::move(access)),
+      connectTimeoutMs_(connectTimeoutMs),
+      requestTimeoutMs_(requestTimeoutMs) {
     while (!url_.empty() && url_.back() == '/') url_.pop_back();
     curl_ = curl_easy_init();
 }
 
-EtcdClient::~EtcdClient() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
+EtcdClient::~EtcdClient() {
+    curl_slist_free_all(static_cast<curl_slist*>(headers_));
+    curl_easy_cleanup(static_cast<CURL*>(curl_));
+}
 
-bool EtcdClient::post(const char* path, const std::string& body, std::string* response) {
+void EtcdClient::prepare(const char* path, const std::string& body) {
     CURL* curl = static_cast<CURL*>(curl_);
-    if (!curl) {
-        error_ = "cannot set up an HTTP connection";
-        return false;
-    }
     curl_easy_reset(curl);
     std::string target = url_ + path;
-    response->clear();
     curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(body.size()));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, requestTimeoutMs_);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    if (!access_.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, access_.caFile.c_str());
+    if (!access_.certFile.empty()) curl_easy_setopt(curl, CURLOPT_SSLCERT, access_.certFile.c_str());
+    if (!access_.keyFile.empty()) curl_easy_setopt(curl, CURLOPT_SSLKEY, access_.keyFile.c_str());
+    curl_slist_free_all(static_cast<curl_slist*>(headers_));
+    headers_ = nullptr;
+    if (!token_.empty() && std::string_view(path) != "/v3/auth/authenticate") {
+        headers_ = curl_slist_append(nullptr, ("Authorization: " + token_).c_str());
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers_);
+    }
+}
+
+bool EtcdClient::authenticate() {
+    token_.clear();
+    std::string response;
+    if (!send("/v3/auth/authenticate",
+              "{\"name\":" + jsonQuote(access_.user) + ",\"password\":" + jsonQuote(access_.password) + "}", &response))
+        return false;
+    simdjson::dom::parser parser;
+    token_ = text(parser.parse(response).value_unsafe(), "token");
+    if (token_.empty()) error_ = "etcd gave no token to user " + access_.user;
+    return !token_.empty();
+}
+
+bool EtcdClient::post(const char* path, const std::string& body, std::string* response) {
+    if (!access_.user.empty() && token_.empty() && !authenticate()) return false;
+    if (send(path, body, response)) return true;
+    // A token expires when it is not used for a while (etcd's
+    // --auth-token-ttl) and with every restart of etcd.
+    if (!tokenRefused_ || access_.user.empty() || !authenticate()) return false;
+    return send(path, body, response);
+}
+
+bool EtcdClient::send(const char* path, const std::string& body, std::string* response) {
+    CURL* curl = static_cast<CURL*>(curl_);
+    tokenRefused_ = false;
+    if (!curl) {
+        error_ = "cannot set up an HTTP connection";
+        return false;
+    }
+    prepare(path, body);
+    response->clear();
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, requestTimeoutMs_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, response);
     CURLcode code = curl_easy_perform(curl);
@@ -200,6 +268,7 @@ bool EtcdClient::post(const char* path, const std::string& body, std::string* re
         std::string message = text(doc, "message");
         if (message.empty()) message = text(doc, "error");
         error_ = "etcd answered HTTP " + std::to_string(status) + (message.empty() ? "" : ": " + message);
+        tokenRefused_ = status == 401 || message.find("auth token") != std::string::npos;
         return false;
     }
     auto header = doc["header"];
@@ -310,17 +379,12 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
         error_ = "cannot set up an HTTP connection";
         return false;
     }
-    curl_easy_reset(curl);
-    std::string target = url_ + "/v3/watch";
+    if (!access_.user.empty() && token_.empty() && !authenticate()) return false;
     std::string body = "{\"create_request\":{\"key\":\"" + base64(key) + "\"}}";
     Stream stream;
     stream.onCreated = &onCreated;
     stream.onChange = &onChange;
-    curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(body.size()));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    prepare("/v3/watch", body);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &streamed);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &stream);
@@ -329,8 +393,10 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop);
     CURLcode code = curl_easy_perform(curl);
     if (stop()) return true;
-    error_ = code == CURLE_OK ? (stream.broken ? "etcd ended the watch" : "etcd closed the watch")
-                              : curl_easy_strerror(code);
+    token_.clear();  // log in afresh for the next watch: a refused token ends a watch too
+    error_ = !stream.ended.empty() ? "etcd ended the watch: " + stream.ended
+             : code == CURLE_OK    ? "etcd closed the watch"
+                                   : curl_easy_strerror(code);
     return false;
 }
 

@@ -47,6 +47,7 @@ void addFleetOptions(CLI::App& app, FleetOptions& options) {
     app.add_option("--fleet-lease-s", options.leaseSeconds, "with --fleet: seconds a dead host stays listed")
         ->check(CLI::Range(2LL, 3600LL))
         ->type_name("S");
+    tools::addEtcdAccessOptions(app, options.etcd);
 }
 
 std::string fleetOptionsProblem(FleetOptions& options, bool runOnce) {
@@ -63,7 +64,7 @@ std::string fleetOptionsProblem(FleetOptions& options, bool runOnce) {
     }
     if (!tools::fleetGroupNameOk(options.member))
         return "--fleet-member wants letters, digits, '.', '_', '-' (at most 64), not \"" + options.member + "\"";
-    return "";
+    return options.etcd.complete();
 }
 
 FleetMember::FleetMember(FleetOptions options, HostConfiguration& configuration)
@@ -71,7 +72,7 @@ FleetMember::FleetMember(FleetOptions options, HostConfiguration& configuration)
       configuration_(configuration),
       configKey_(tools::fleetConfigKey(options_.group)),
       hostKey_(tools::fleetHostKey(options_.group, options_.member)),
-      client_(options_.url) {
+      client_(options_.url, options_.etcd.access) {
     char name[256] = {};
     ::gethostname(name, sizeof name - 1);
     hostName_ = name;
@@ -293,7 +294,7 @@ std::string FleetMember::hostDocument() {
 }
 
 void FleetMember::watchLoop() {
-    tools::EtcdClient watcher(options_.url);
+    tools::EtcdClient watcher(options_.url, options_.etcd.access);
     auto stop = [this] { return stopFlag_.load(); };
     auto created = [this] {
         if (!reachable_.exchange(true)) logLine("fleet: etcd at " + options_.url + " answers again");
@@ -317,7 +318,7 @@ void FleetMember::watchLoop() {
 }
 
 void FleetMember::leaseLoop() {
-    tools::EtcdClient publisher(options_.url);
+    tools::EtcdClient publisher(options_.url, options_.etcd.access);
     long long lease = 0;
     long long interval = std::max(300LL, options_.leaseSeconds * 1000 / 3);
     // The entry (with every object's status) is written when the lease is

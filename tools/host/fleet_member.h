@@ -31,6 +31,7 @@
 #include <string>
 #include <thread>
 
+#include "../common/etcd_access_options.h"
 #include "../common/etcd_client.h"
 #include "host_configuration.h"
 #include "host_service.h"
@@ -40,12 +41,14 @@ namespace vorlix::host {
 
 struct FleetOptions {
     std::string url, group, member;
+    tools::EtcdAccessOptions etcd;
     bool includePrivateData = false;
     long long leaseSeconds = 10;
 };
 
-// The host's --fleet, --group, --fleet-member, --fleet-private and
-// --fleet-lease-s options, and what is wrong with them when given
+// The host's --fleet, --group, --fleet-member, --fleet-private,
+// --fleet-lease-s options and those of etcd's user and TLS files, and
+// what is wrong with them when given
 // (empty when nothing is; runOnce: the host runs once, not as a service).
 void addFleetOptions(CLI::App& app, FleetOptions& options);
 std::string fleetOptionsProblem(FleetOptions& options, bool runOnce);
