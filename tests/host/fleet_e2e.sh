@@ -24,9 +24,9 @@ fail() {
 logged() { grep -q -- "$2" "$dir/h$1.log"; }
 has_object() { curl -sf "${base[$1]}/config" | jq -e ".objects.\"$2\"" >/dev/null; }
 
-# etcd requires a user; its tokens expire after a second unused, so the
-# hosts and the tool log in again as they go.
-etcd_password=fleet-pw etcd_token_ttl=1
+# etcd requires a user; its tokens expire after two seconds unused, so
+# the hosts and the tool log in again as they go.
+etcd_password=fleet-pw etcd_token_ttl=2
 start_etcd || fail "etcd does not start"
 rc=0; "$tool" fleet --fleet "$etcd_url" --group fleet get >/dev/null 2>&1 || rc=$?
 [ "$rc" = 2 ] || fail "the tool without a user gave $rc"
@@ -51,10 +51,12 @@ until_ok 5 jq -e '.store.modules.demo.config.token == "s3cret"' "$dir/h1/cs.vqco
 fleet get | jq '.store.objects.put1 = {"sort":"CS_STUB","config":{"n":1}} | .store.modules.demo.config.label = "put"' \
   > "$dir/put1.json"
 start=$(now_ms)
-fleet put "$dir/put1.json" | grep -q "written as revision" || fail "put"
+revision=$(fleet put "$dir/put1.json" | sed -n 's/.*written as revision //p')
 written=$(( $(now_ms) - start ))
-for n in 1 2 3; do until_ok 5 has_object $n put1 || fail "h$n did not apply the put"; done
+[ -n "$revision" ] || fail "put"
+for n in 1 2 3; do until_ok 5 logged $n "applied from etcd revision $revision:" || fail "h$n did not apply the put"; done
 elapsed=$(( $(now_ms) - start ))
+for n in 1 2 3; do has_object $n put1 || fail "h$n does not show the put"; done
 echo "put reached all three hosts in $elapsed ms (the tool took $written ms of it)"
 [ "$elapsed" -lt 2000 ] || fail "put took $elapsed ms"
 [ "$(curl -sf "${base[2]}/status" | jq -r '.modules.demo.demoLabel')" = put ] || fail "module change not applied"
