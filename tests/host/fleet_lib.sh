@@ -1,8 +1,11 @@
 # Shared by the fleet end-to-end test and the fleet benchmark: etcd on free
 # loopback ports with its data in $dir, hosts in one group, bounded waits.
 # The caller sets dir, host (vorlix-host) and tool (vorlix-config), and
-# calls fleet_cleanup from its EXIT trap.
-etcd_pid= etcd_url= host_pids=()
+# calls fleet_cleanup from its EXIT trap; with etcd_password set, etcd
+# requires the user root with that password (tokens live etcd_token_ttl
+# seconds unused) and the hosts and the tool log in (the password's hash
+# is made cheap: a login costs etcd little on a loaded machine).
+etcd_pid= etcd_url= host_pids=() fleet_access=()
 
 # until_ok SECONDS COMMAND...: polls COMMAND every 20 ms until it succeeds.
 until_ok() {
@@ -29,9 +32,16 @@ start_etcd() {
   etcd --name fleet-test --data-dir "$dir/etcd" --log-level error --max-request-bytes 33554432 \
     --listen-client-urls "$etcd_url" --advertise-client-urls "$etcd_url" \
     --listen-peer-urls "http://127.0.0.1:$etcd_peer" --initial-advertise-peer-urls "http://127.0.0.1:$etcd_peer" \
-    --initial-cluster "fleet-test=http://127.0.0.1:$etcd_peer" >>"$dir/etcd.log" 2>&1 &
+    --initial-cluster "fleet-test=http://127.0.0.1:$etcd_peer" --auth-token-ttl "${etcd_token_ttl:-300}" --bcrypt-cost 4 \
+    >>"$dir/etcd.log" 2>&1 &
   etcd_pid=$!
-  until_ok 15 curl -sf "$etcd_url/health"
+  until_ok 15 curl -sf "$etcd_url/health" || return 1
+  [ -n "${etcd_password:-}" ] && [ ${#fleet_access[@]} = 0 ] || return 0
+  local ctl=(env ETCDCTL_API=3 etcdctl --endpoints "$etcd_url")
+  "${ctl[@]}" user add "root:$etcd_password" && "${ctl[@]}" user grant-role root root && "${ctl[@]}" auth enable \
+    || return 1
+  echo "$etcd_password" > "$dir/etcd-password"
+  fleet_access=(--fleet-user root --fleet-password-file "$dir/etcd-password")
 }
 
 stop_etcd() {
@@ -48,7 +58,7 @@ start_host() {
   local n=$1; shift
   mkdir -p "$dir/h$n"
   "$host" --config "$dir/h$n" --module demo --http 127.0.0.1:0 --save-delay-ms 50 --fleet "$etcd_url" \
-    --group fleet --fleet-member "h$n" --fleet-lease-s 2 "$@" >"$dir/h$n.log" 2>&1 &
+    --group fleet --fleet-member "h$n" --fleet-lease-s 2 "${fleet_access[@]}" "$@" >"$dir/h$n.log" 2>&1 &
   host_pids[$n]=$!
   until_ok 10 grep -q "service: running" "$dir/h$n.log" || return 1
   base[$n]="http://$(sed -n 's/^http: listening on //p' "$dir/h$n.log")"
@@ -68,4 +78,5 @@ fleet_cleanup() {
   rm -rf "$dir"
 }
 
-fleet() { "$tool" fleet --fleet "$etcd_url" --group fleet "$@"; }
+fleet() { "$tool" fleet --fleet "$etcd_url" --group fleet "${fleet_access[@]}" "$@"; }
+fleet_json() { "$tool" --json fleet --fleet "$etcd_url" --group fleet "${fleet_access[@]}" "$@"; }

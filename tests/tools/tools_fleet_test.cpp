@@ -94,7 +94,7 @@ TEST_F(ToolsFleet, RangeAnswersAreDecoded) {
     long long revision = 0;
     ASSERT_TRUE(EtcdClient::parseKvs(
         R"({"header":{"revision":"42"},"kvs":[{"key":"YQ==","value":"aGVsbG8=","create_revision":"3",
-            "mod_revision":"41","version":"7","lease":"694d71ddacfda227"},{"key":"Yg==","mod_revision":"5"}],"count":"2"})",
+            "mod_revision":"41","version":"7","lease":"694d71ddacfda227"},{"key":"Zm9v","mod_revision":"5"}],"count":"2"})",
         &kvs, &revision));
     EXPECT_EQ(revision, 42);
     ASSERT_EQ(kvs.size(), 2u);
@@ -102,10 +102,12 @@ TEST_F(ToolsFleet, RangeAnswersAreDecoded) {
     EXPECT_EQ(kvs[0].value, "hello");
     EXPECT_EQ(kvs[0].modRevision, 41);
     EXPECT_EQ(kvs[0].createRevision, 3);
+    EXPECT_EQ(kvs[1].key, "foo");
     EXPECT_EQ(kvs[1].value, "");
     ASSERT_TRUE(EtcdClient::parseKvs(R"({"header":{"revision":"9"}})", &kvs, &revision));
     EXPECT_TRUE(kvs.empty());
-    EXPECT_FALSE(EtcdClient::parseKvs(R"({"kvs":[{"key":"not base64!"}]})", &kvs, &revision));
+    for (const char* bad : {"not base64!", "YQ=", "Y===", "YQ=a"})
+        EXPECT_FALSE(EtcdClient::parseKvs(std::string(R"({"kvs":[{"key":")") + bad + "\"}]}", &kvs, &revision)) << bad;
 }
 
 }  // namespace

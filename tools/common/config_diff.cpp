@@ -16,40 +16,58 @@ std::set<std::string> keysOf(PB_STORE* store) {
     return out;
 }
 
-// A string, integer or boolean value in a form that compares by value.
-std::string scalar(PB_STORE* store, const std::string& key) {
-    const char* k = key.c_str();
-    PB_INT n = PB_INT(key.size()), i = 0;
-    PB_BOOL b = 0;
-    switch (pbStoreTypeCstr(store, k, n)) {
-    case PB_STORE_TYPE_STRING: return "s" + utf8(pb::adopt(pbStoreValueCstr(store, k, n)).get());
-    case PB_STORE_TYPE_INT: pbStoreValueIntCstr(store, k, n, &i); return "i" + std::to_string(i);
-    case PB_STORE_TYPE_BOOL: pbStoreValueBoolCstr(store, k, n, &b); return b ? "true" : "false";
-    default: return "";
+// Whether entry i of a and entry j of b, of the same type, hold the same
+// string, integer or boolean (other types count as the same).
+bool sameValue(PB_STORE* a, PB_INT i, PB_STORE* b, PB_INT j, PB_INT type) {
+    switch (type) {
+    case PB_STORE_TYPE_STRING:
+        return pbObjEquals(reinterpret_cast<PB_OBJ*>(pb::adopt(pbStoreValueAt(a, i)).get()),
+                           reinterpret_cast<PB_OBJ*>(pb::adopt(pbStoreValueAt(b, j)).get()));
+    case PB_STORE_TYPE_INT: {
+        PB_INT x = 0, y = 0;
+        pbStoreValueIntAt(a, i, &x);
+        pbStoreValueIntAt(b, j, &y);
+        return x == y;
+    }
+    case PB_STORE_TYPE_BOOL: {
+        PB_BOOL x = PB_FALSE, y = PB_FALSE;
+        pbStoreValueBoolAt(a, i, &x);
+        pbStoreValueBoolAt(b, j, &y);
+        return !x == !y;
+    }
+    default: return true;
     }
 }
 
+// Walks a and b side by side: a store keeps its entries in address order,
+// so each address is looked at once (configurations hold thousands).
 void collect(PB_STORE* a, PB_STORE* b, const std::string& prefix, std::vector<std::string>& out) {
-    std::set<std::string> keys = keysOf(a);
-    keys.merge(keysOf(b));
-    for (const auto& key : keys) {
-        std::string path = prefix.empty() ? key : prefix + "/" + key;
-        PB_INT ta = a ? pbStoreTypeCstr(a, key.c_str(), PB_INT(key.size())) : PB_STORE_TYPE_NONE;
-        PB_INT tb = b ? pbStoreTypeCstr(b, key.c_str(), PB_INT(key.size())) : PB_STORE_TYPE_NONE;
+    PB_INT na = a ? pbStoreLength(a) : 0, nb = b ? pbStoreLength(b) : 0, i = 0, j = 0;
+    while (i < na || j < nb) {
+        auto ka = pb::adopt(i < na ? pbStoreAddressAt(a, i) : nullptr);
+        auto kb = pb::adopt(j < nb ? pbStoreAddressAt(b, j) : nullptr);
+        PB_INT order = !ka ? 1 : !kb ? -1
+                                     : pbObjCompare(reinterpret_cast<PB_OBJ*>(ka.get()), reinterpret_cast<PB_OBJ*>(kb.get()));
+        auto path = [&] { return (prefix.empty() ? "" : prefix + "/") + utf8(order <= 0 ? ka.get() : kb.get()); };
+        if (order != 0) {
+            out.push_back(path());  // in one of them only
+            ++(order < 0 ? i : j);
+            continue;
+        }
+        PB_INT ta = pbStoreTypeAt(a, i), tb = pbStoreTypeAt(b, j);
         if (ta == PB_STORE_TYPE_STORE && tb == PB_STORE_TYPE_STORE) {
-            auto sa = pb::adopt(pbStoreStoreCstr(a, key.c_str(), PB_INT(key.size())));
-            auto sb = pb::adopt(pbStoreStoreCstr(b, key.c_str(), PB_INT(key.size())));
+            auto sa = pb::adopt(pbStoreStoreAt(a, i));
+            auto sb = pb::adopt(pbStoreStoreAt(b, j));
             if (!pbObjEquals(reinterpret_cast<PB_OBJ*>(sa.get()), reinterpret_cast<PB_OBJ*>(sb.get())))
-                collect(sa.get(), sb.get(), path, out);
-            continue;
+                collect(sa.get(), sb.get(), path(), out);
+        } else if (ta != tb || !sameValue(a, i, b, j, ta)) {
+            out.push_back(path());
         }
-        if (ta != tb) {
-            out.push_back(path);
-            continue;
-        }
-        if (scalar(a, key) != scalar(b, key)) out.push_back(path);
+        ++i, ++j;
     }
 }
+
+}  // namespace
 
 PartDiff diffPart(PB_STORE* a, PB_STORE* b, const char* part) {
     auto pa = pb::adopt(a ? pbStoreStoreCstr(a, part, -1) : nullptr);
@@ -71,6 +89,8 @@ PartDiff diffPart(PB_STORE* a, PB_STORE* b, const char* part) {
     }
     return diff;
 }
+
+namespace {
 
 void partText(const PartDiff& d, const char* what, std::string& out) {
     for (const auto& n : d.added) out += "added " + std::string(what) + " " + n + "\n";
@@ -99,7 +119,7 @@ std::string partJson(const PartDiff& d) {
 
 std::vector<std::string> changedKeys(PB_STORE* a, PB_STORE* b) {
     std::vector<std::string> out;
-    collect(a, b, "", out);
+    if (!pbObjEquals(reinterpret_cast<PB_OBJ*>(a), reinterpret_cast<PB_OBJ*>(b))) collect(a, b, "", out);
     return out;
 }
 

@@ -27,6 +27,8 @@ struct ConfigDiff {
 
 // The paths (joined by '/') under which a and b differ; either may be null.
 std::vector<std::string> changedKeys(PB_STORE* a, PB_STORE* b);
+// What turns part ("modules", "objects") of a into that of b.
+PartDiff diffPart(PB_STORE* a, PB_STORE* b, const char* part);
 // What turns a into b ("modules" and "objects"; the runtime's "info" and
 // the list of sorts describe the process, not its configuration).
 ConfigDiff diffConfigs(PB_STORE* a, PB_STORE* b);

@@ -4,26 +4,71 @@
 #include <curl/curl.h>
 #include <simdjson.h>
 
+#include <array>
 #include <cstdlib>
+#include <fstream>
 
-#include "pb/pb_buffer.h"
-#include "pb/pb_ref.hpp"
-#include "rfc/rfc_base.h"
 #include "text.h"
 
 namespace vorlix::tools {
 
 namespace {
 
+// Keys and values travel base64-encoded (standard alphabet, padded); a
+// configuration of 10 000 objects is a megabyte and more, so both ways
+// work on the bytes directly.
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 std::string base64(std::string_view bytes) {
-    auto buffer = pb::adopt(pbBufferCreateFromBytes(bytes.data(), PB_INT(bytes.size())));
-    return utf8(pb::adopt(rfcBaseEncodeToString(buffer.get(), RFC_BASE_64)).get());
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    for (; i + 3 <= bytes.size(); i += 3) {
+        unsigned v = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
+        for (int shift : {18, 12, 6, 0}) out += kAlphabet[(v >> shift) & 63];
+    }
+    if (size_t rest = bytes.size() - i) {
+        unsigned v = at(i) << 16 | (rest == 2 ? at(i + 1) << 8 : 0);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
 }
 
 std::optional<std::string> unbase64(std::string_view text) {
-    auto buffer = pb::adopt(rfcBaseTryDecodeString(makeString(std::string(text)).get(), RFC_BASE_64));
-    if (!buffer) return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(buffer.get())), size_t(pbBufferLength(buffer.get())));
+    static const auto values = [] {
+        std::array<signed char, 256> table;
+        table.fill(-1);
+        for (int k = 0; k < 64; ++k) table[static_cast<unsigned char>(kAlphabet[k])] = static_cast<signed char>(k);
+        return table;
+    }();
+    if (text.size() % 4) return std::nullopt;
+    size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    unsigned v = 0;
+    size_t data = text.size() - padding;
+    for (size_t i = 0; i < data; ++i) {
+        int value = values[static_cast<unsigned char>(text[i])];
+        if (value < 0) return std::nullopt;
+        v = v << 6 | unsigned(value);
+        if (i % 4 == 3) {
+            out += char(v >> 16);
+            out += char(v >> 8);
+            out += char(v);
+            v = 0;
+        }
+    }
+    if (padding == 2) out += char(v >> 4);
+    if (padding == 1) {
+        out += char(v >> 10);
+        out += char(v >> 2);
+    }
+    return out;
 }
 
 // The gateway writes 64-bit numbers as strings; fields at zero are left out.
@@ -38,6 +83,27 @@ long long number(simdjson::dom::element object, const char* field) {
 std::string text(simdjson::dom::element object, const char* field) {
     auto value = object[field].get_string();
     return value.error() ? std::string() : std::string(value.value_unsafe());
+}
+
+// One key-value of the gateway's answers; false when its key or value is
+// not base64.
+bool kvFrom(simdjson::dom::element item, EtcdKv* kv) {
+    auto key = unbase64(text(item, "key"));
+    auto value = unbase64(text(item, "value"));
+    if (!key || !value) return false;
+    *kv = {std::move(*key), std::move(*value), number(item, "create_revision"), number(item, "mod_revision"),
+           number(item, "version"), number(item, "lease")};
+    return true;
+}
+
+// The "kvs" of a range answer (none when it has no such array).
+bool kvsFrom(simdjson::dom::element range, std::vector<EtcdKv>* kvs) {
+    kvs->clear();
+    simdjson::dom::array array;
+    if (range["kvs"].get_array().get(array)) return true;
+    for (auto item : array)
+        if (!kvFrom(item, &kvs->emplace_back())) return false;
+    return true;
 }
 
 // A range end that selects every key starting with prefix.
@@ -62,8 +128,13 @@ struct Stream {
     simdjson::dom::parser parser;
     const std::function<void()>* onCreated;
     const std::function<void(const EtcdKv*)>* onChange;
-    bool broken = false;
+    std::string ended;  // why etcd ended the watch, when it did
 };
+
+bool flag(simdjson::dom::element object, const char* field) {
+    auto value = object[field].get_bool();
+    return !value.error() && value.value_unsafe();
+}
 
 size_t streamed(char* data, size_t size, size_t count, void* out) {
     auto* stream = static_cast<Stream*>(out);
@@ -71,21 +142,21 @@ size_t streamed(char* data, size_t size, size_t count, void* out) {
         simdjson::dom::element doc;
         if (stream->parser.parse(message).get(doc)) continue;
         auto result = doc["result"];
-        if (result.error()) {
-            stream->broken = true;  // {"error": ...}: the watch ended
-            continue;
+        // {"error": ...}, or a watch canceled (a refused token, a compacted
+        // revision): the stream is of no more use.
+        if (result.error() || flag(result.value_unsafe(), "canceled")) {
+            stream->ended = result.error() ? text(doc, "error") : text(result.value_unsafe(), "cancel_reason");
+            if (stream->ended.empty()) stream->ended = "no reason given";
+            return 0;
         }
-        if (result["created"].is_bool() && result["created"].get_bool().value_unsafe()) (*stream->onCreated)();
+        if (flag(result.value_unsafe(), "created")) (*stream->onCreated)();
         simdjson::dom::array events;
         if (result["events"].get_array().get(events)) continue;
         for (auto event : events) {
-            std::vector<EtcdKv> kvs;
-            simdjson::dom::element kv;
-            if (text(event, "type") == "DELETE" || event["kv"].get(kv) ||
-                !EtcdClient::parseKvs("{\"kvs\":[" + simdjson::to_string(kv) + "]}", &kvs, nullptr) || kvs.empty())
-                (*stream->onChange)(nullptr);
-            else
-                (*stream->onChange)(&kvs.front());
+            EtcdKv kv;
+            simdjson::dom::element item;
+            bool written = text(event, "type") != "DELETE" && !event["kv"].get(item) && kvFrom(item, &kv);
+            (*stream->onChange)(written ? &kv : nullptr);
         }
     }
     return size * count;
@@ -97,29 +168,87 @@ int progress(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 }  // namespace
 
-EtcdClient::EtcdClient(std::string url, long connectTimeoutMs, long requestTimeoutMs)
-    : url_(std::move(url)), connectTimeoutMs_(connectTimeoutMs), requestTimeoutMs_(requestTimeoutMs) {
+std::string EtcdAccess::complete(const std::string& passwordFile) {
+    if (user.empty()) return passwordFile.empty() ? "" : "--fleet-password-file needs --fleet-user";
+    if (!passwordFile.empty()) {
+        std::ifstream in(passwordFile);
+        if (!in || !std::getline(in, password)) return "cannot read the password from " + passwordFile;
+        if (!password.empty() && password.back() == '\r') password.pop_back();
+    } else if (const char* env = std::getenv("VORLIX_FLEET_PASSWORD")) {
+        password = env;
+    } else {
+        return "--fleet-user needs a password: --fleet-password-file FILE or VORLIX_FLEET_PASSWORD";
+    }
+    for (const auto* file : {&caFile, &certFile, &keyFile})
+        if (!file->empty() && !std::ifstream(*file)) return "cannot read " + *file;
+    return "";
+}
+
+EtcdClient::EtcdClient(std::string url, EtcdAccess access, long connectTimeoutMs, long requestTimeoutMs)
+    : url_(std::move(url)),
+      access_(std::move(access)),
+      connectTimeoutMs_(connectTimeoutMs),
+      requestTimeoutMs_(requestTimeoutMs) {
     while (!url_.empty() && url_.back() == '/') url_.pop_back();
     curl_ = curl_easy_init();
 }
 
-EtcdClient::~EtcdClient() { curl_easy_cleanup(static_cast<CURL*>(curl_)); }
+EtcdClient::~EtcdClient() {
+    curl_slist_free_all(static_cast<curl_slist*>(headers_));
+    curl_easy_cleanup(static_cast<CURL*>(curl_));
+}
 
-bool EtcdClient::post(const char* path, const std::string& body, std::string* response) {
+void EtcdClient::prepare(const char* path, const std::string& body) {
     CURL* curl = static_cast<CURL*>(curl_);
-    if (!curl) {
-        error_ = "cannot set up an HTTP connection";
-        return false;
-    }
     curl_easy_reset(curl);
     std::string target = url_ + path;
-    response->clear();
     curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(body.size()));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, requestTimeoutMs_);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    if (!access_.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, access_.caFile.c_str());
+    if (!access_.certFile.empty()) curl_easy_setopt(curl, CURLOPT_SSLCERT, access_.certFile.c_str());
+    if (!access_.keyFile.empty()) curl_easy_setopt(curl, CURLOPT_SSLKEY, access_.keyFile.c_str());
+    curl_slist_free_all(static_cast<curl_slist*>(headers_));
+    headers_ = nullptr;
+    if (!token_.empty() && std::string_view(path) != "/v3/auth/authenticate") {
+        headers_ = curl_slist_append(nullptr, ("Authorization: " + token_).c_str());
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers_);
+    }
+}
+
+bool EtcdClient::authenticate() {
+    token_.clear();
+    std::string response;
+    if (!send("/v3/auth/authenticate",
+              "{\"name\":" + jsonQuote(access_.user) + ",\"password\":" + jsonQuote(access_.password) + "}", &response))
+        return false;
+    simdjson::dom::parser parser;
+    token_ = text(parser.parse(response).value_unsafe(), "token");
+    if (token_.empty()) error_ = "etcd gave no token to user " + access_.user;
+    return !token_.empty();
+}
+
+bool EtcdClient::post(const char* path, const std::string& body, std::string* response) {
+    if (!access_.user.empty() && token_.empty() && !authenticate()) return false;
+    if (send(path, body, response)) return true;
+    // A token expires when it is not used for a while (etcd's
+    // --auth-token-ttl) and with every restart of etcd.
+    if (!tokenRefused_ || access_.user.empty() || !authenticate()) return false;
+    return send(path, body, response);
+}
+
+bool EtcdClient::send(const char* path, const std::string& body, std::string* response) {
+    CURL* curl = static_cast<CURL*>(curl_);
+    tokenRefused_ = false;
+    if (!curl) {
+        error_ = "cannot set up an HTTP connection";
+        return false;
+    }
+    prepare(path, body);
+    response->clear();
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, requestTimeoutMs_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, response);
     CURLcode code = curl_easy_perform(curl);
@@ -139,6 +268,7 @@ bool EtcdClient::post(const char* path, const std::string& body, std::string* re
         std::string message = text(doc, "message");
         if (message.empty()) message = text(doc, "error");
         error_ = "etcd answered HTTP " + std::to_string(status) + (message.empty() ? "" : ": " + message);
+        tokenRefused_ = status == 401 || message.find("auth token") != std::string::npos;
         return false;
     }
     auto header = doc["header"];
@@ -150,24 +280,16 @@ bool EtcdClient::parseKvs(std::string_view body, std::vector<EtcdKv>* kvs, long 
     simdjson::dom::parser parser;
     simdjson::dom::element doc;
     if (parser.parse(body.data(), body.size()).get(doc) || !doc.is_object()) return false;
-    kvs->clear();
     auto header = doc["header"];
     if (revision && !header.error()) *revision = number(header.value_unsafe(), "revision");
-    simdjson::dom::array array;
-    if (doc["kvs"].get_array().get(array)) return true;  // none
-    for (auto item : array) {
-        auto key = unbase64(text(item, "key"));
-        auto value = unbase64(text(item, "value"));
-        if (!key || !value) return false;
-        kvs->push_back({*key, *value, number(item, "create_revision"), number(item, "mod_revision"),
-                        number(item, "version"), number(item, "lease")});
-    }
-    return true;
+    return kvsFrom(doc, kvs);
 }
 
-bool EtcdClient::get(const std::string& key, std::optional<EtcdKv>* kv) {
+bool EtcdClient::get(const std::string& key, std::optional<EtcdKv>* kv, bool withValue) {
     std::string response;
-    if (!post("/v3/kv/range", "{\"key\":\"" + base64(key) + "\"}", &response)) return false;
+    if (!post("/v3/kv/range", "{\"key\":\"" + base64(key) + "\"" + (withValue ? "}" : ",\"keys_only\":true}"),
+              &response))
+        return false;
     std::vector<EtcdKv> kvs;
     if (!parseKvs(response, &kvs, &revision_)) {
         error_ = "etcd's range answer is not understood";
@@ -217,7 +339,7 @@ bool EtcdClient::compareAndPut(const std::string& key, const std::string& value,
         auto range = r["response_range"];
         if (range.error()) continue;
         std::vector<EtcdKv> kvs;
-        if (parseKvs(simdjson::to_string(range.value_unsafe()), &kvs, nullptr) && !kvs.empty()) *current = kvs.front();
+        if (kvsFrom(range.value_unsafe(), &kvs) && !kvs.empty()) *current = std::move(kvs.front());
     }
     return true;
 }
@@ -257,17 +379,12 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
         error_ = "cannot set up an HTTP connection";
         return false;
     }
-    curl_easy_reset(curl);
-    std::string target = url_ + "/v3/watch";
+    if (!access_.user.empty() && token_.empty() && !authenticate()) return false;
     std::string body = "{\"create_request\":{\"key\":\"" + base64(key) + "\"}}";
     Stream stream;
     stream.onCreated = &onCreated;
     stream.onChange = &onChange;
-    curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(body.size()));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    prepare("/v3/watch", body);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &streamed);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &stream);
@@ -276,8 +393,10 @@ bool EtcdClient::watch(const std::string& key, const std::function<void()>& onCr
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop);
     CURLcode code = curl_easy_perform(curl);
     if (stop()) return true;
-    error_ = code == CURLE_OK ? (stream.broken ? "etcd ended the watch" : "etcd closed the watch")
-                              : curl_easy_strerror(code);
+    token_.clear();  // log in afresh for the next watch: a refused token ends a watch too
+    error_ = !stream.ended.empty() ? "etcd ended the watch: " + stream.ended
+             : code == CURLE_OK    ? "etcd closed the watch"
+                                   : curl_easy_strerror(code);
     return false;
 }
 

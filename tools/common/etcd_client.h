@@ -15,6 +15,22 @@
 
 namespace vorlix::tools {
 
+// How to reach etcd beyond its URL. With a user, the client logs in
+// (etcd's /v3/auth/authenticate), sends the token it gets with every call
+// and logs in again when etcd no longer takes it. The TLS files are PEM:
+// the CA that signed etcd's certificate (default: the system's), and a
+// client certificate and its key for etcd's --client-cert-auth.
+struct EtcdAccess {
+    std::string user, password;
+    std::string caFile, certFile, keyFile;
+
+    // Completes the access given on a command line: the password comes
+    // from passwordFile (its first line) or else from the environment
+    // variable VORLIX_FLEET_PASSWORD, never from the command line. Returns
+    // what is wrong (empty when nothing is).
+    std::string complete(const std::string& passwordFile);
+};
+
 struct EtcdKv {
     std::string key, value;
     long long createRevision = 0, modRevision = 0, version = 0, lease = 0;
@@ -22,7 +38,8 @@ struct EtcdKv {
 
 class EtcdClient {
 public:
-    explicit EtcdClient(std::string url, long connectTimeoutMs = 1000, long requestTimeoutMs = 3000);
+    explicit EtcdClient(std::string url, EtcdAccess access = {}, long connectTimeoutMs = 1000,
+                        long requestTimeoutMs = 3000);
     ~EtcdClient();
     EtcdClient(const EtcdClient&) = delete;
     EtcdClient& operator=(const EtcdClient&) = delete;
@@ -33,8 +50,9 @@ public:
     // The store revision reported by the last successful call.
     long long revision() const { return revision_; }
 
-    // One key: *kv is empty when the key does not exist.
-    bool get(const std::string& key, std::optional<EtcdKv>* kv);
+    // One key: *kv is empty when the key does not exist. Without withValue
+    // only its revisions are read (the value stays empty).
+    bool get(const std::string& key, std::optional<EtcdKv>* kv, bool withValue = true);
     // Every key starting with prefix, in key order.
     bool list(const std::string& prefix, std::vector<EtcdKv>* kvs);
     // Writes value unconditionally, attached to lease unless it is 0.
@@ -78,9 +96,19 @@ public:
     static bool parseKvs(std::string_view body, std::vector<EtcdKv>* kvs, long long* revision);
 
 private:
+    // One call; logs in first when a user is set and there is no token
+    // yet, and once more when etcd refuses the token.
     bool post(const char* path, const std::string& body, std::string* response);
+    bool send(const char* path, const std::string& body, std::string* response);
+    bool authenticate();
+    // Resets the connection's options for a request to path: TLS files,
+    // timeouts, the token.
+    void prepare(const char* path, const std::string& body);
 
-    std::string url_, error_;
+    std::string url_, error_, token_;
+    EtcdAccess access_;
+    bool tokenRefused_ = false;  // the last call failed on the token
+    void* headers_ = nullptr;    // curl_slist*: the token's header
     long connectTimeoutMs_, requestTimeoutMs_;
     long long revision_ = 0;
     void* curl_;  // CURL*

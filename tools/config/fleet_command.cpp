@@ -49,6 +49,7 @@ void FleetCommand::add(CLI::App& app) {
     command_->require_subcommand(1);
     command_->add_option("--fleet", url_, "etcd's client URL, http://127.0.0.1:2379")->required()->type_name("URL");
     command_->add_option("--group", group_, "the group's name")->required()->type_name("NAME");
+    addEtcdAccessOptions(*command_, etcd_);
     status_ = command_->add_subcommand("status", "the hosts alive in the group, their versions and status");
     get_ = command_->add_subcommand("get", "print the group's configuration");
     put_ = command_->add_subcommand("put", "check FILE and write it as the group's configuration");
@@ -62,6 +63,10 @@ int FleetCommand::run(bool json) {
         std::fprintf(stderr, "vorlix-config: --group wants letters, digits, '.', '_', '-' (at most 64)\n");
         return 2;
     }
+    if (std::string problem = etcd_.complete(); !problem.empty()) {
+        std::fprintf(stderr, "vorlix-config: %s\n", problem.c_str());
+        return 2;
+    }
     if (status_->parsed()) return status(json);
     if (get_->parsed()) return get();
     if (put_->parsed()) return put(json);
@@ -69,7 +74,7 @@ int FleetCommand::run(bool json) {
 }
 
 int FleetCommand::status(bool json) {
-    EtcdClient client(url_);
+    EtcdClient client(url_, etcd_.access);
     std::vector<EtcdKv> hosts;
     if (!client.list(fleetHostsPrefix(group_), &hosts)) return unreachable(client);
     std::optional<EtcdKv> config;
@@ -104,7 +109,7 @@ int FleetCommand::status(bool json) {
 }
 
 int FleetCommand::get() {
-    EtcdClient client(url_);
+    EtcdClient client(url_, etcd_.access);
     std::optional<EtcdKv> config;
     if (!client.get(fleetConfigKey(group_), &config)) return unreachable(client);
     if (!config) {
@@ -129,9 +134,9 @@ int FleetCommand::put(bool json) {
         std::fprintf(stderr, "vorlix-config: not written: fix the entries above first\n");
         return 1;
     }
-    EtcdClient client(url_);
+    EtcdClient client(url_, etcd_.access);
     std::optional<EtcdKv> current;
-    if (!client.get(fleetConfigKey(group_), &current)) return unreachable(client);
+    if (!client.get(fleetConfigKey(group_), &current, false)) return unreachable(client);
     long long based = current ? current->modRevision : 0;
     bool swapped = false;
     std::string bytes = encodeConfig(withoutHostValues(file.store.get()).get());
@@ -154,7 +159,7 @@ int FleetCommand::diff(bool json) {
         std::fprintf(stderr, "vorlix-config: %s %s\n", file_.c_str(), file.error.c_str());
         return 2;
     }
-    EtcdClient client(url_);
+    EtcdClient client(url_, etcd_.access);
     std::optional<EtcdKv> current;
     if (!client.get(fleetConfigKey(group_), &current)) return unreachable(client);
     std::string error;

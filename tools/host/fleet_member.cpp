@@ -47,6 +47,7 @@ void addFleetOptions(CLI::App& app, FleetOptions& options) {
     app.add_option("--fleet-lease-s", options.leaseSeconds, "with --fleet: seconds a dead host stays listed")
         ->check(CLI::Range(2LL, 3600LL))
         ->type_name("S");
+    tools::addEtcdAccessOptions(app, options.etcd);
 }
 
 std::string fleetOptionsProblem(FleetOptions& options, bool runOnce) {
@@ -63,7 +64,7 @@ std::string fleetOptionsProblem(FleetOptions& options, bool runOnce) {
     }
     if (!tools::fleetGroupNameOk(options.member))
         return "--fleet-member wants letters, digits, '.', '_', '-' (at most 64), not \"" + options.member + "\"";
-    return "";
+    return options.etcd.complete();
 }
 
 FleetMember::FleetMember(FleetOptions options, HostConfiguration& configuration)
@@ -71,7 +72,7 @@ FleetMember::FleetMember(FleetOptions options, HostConfiguration& configuration)
       configuration_(configuration),
       configKey_(tools::fleetConfigKey(options_.group)),
       hostKey_(tools::fleetHostKey(options_.group, options_.member)),
-      client_(options_.url) {
+      client_(options_.url, options_.etcd.access) {
     char name[256] = {};
     ::gethostname(name, sizeof name - 1);
     hostName_ = name;
@@ -171,7 +172,10 @@ void FleetMember::onLocalChange() {
     drain(changeFd_);
     csConfigUpdateAddSignalable(signalable_);
     if (csConfigVersion() == baselineVersion_) return;
-    if (!reloaded_) return writeBack();
+    if (!reloaded_) {
+        writeBack();
+        return;
+    }
     // A reload applies the files as an operator edited them: the change is
     // based on what the files held when they were saved last, so an edit of
     // a copy older than the group's configuration loses with a report.
@@ -196,26 +200,21 @@ pb::Ref<PB_STORE> FleetMember::groupStore() {
 }
 
 void FleetMember::sync() {
+    // A change that waited for etcd goes first, on the revision it was
+    // based on: when the group moved on meanwhile, the swap fails and the
+    // conflict is handled as in a race.
+    if (pendingWrite_ && writeBack()) return;
+    if (pendingWrite_) return;  // etcd still does not answer
     std::optional<tools::EtcdKv> kv;
     if (!client_.get(configKey_, &kv)) return;  // the watch thread reports the outage
     if (!kv) {
         logLine("fleet: the group's configuration was removed; offering this host's");
         appliedRevision_ = 0;
-        baseline_.clear();
+        baseline_ = nullptr;
         writeBack();
         return;
     }
-    if (kv->modRevision == appliedRevision_) {
-        if (pendingWrite_) writeBack();
-        return;
-    }
-    if (pendingWrite_) {
-        ++conflicts_;
-        pendingWrite_ = false;
-        logLine("fleet: conflict: the group's configuration changed to revision " + std::to_string(kv->modRevision) +
-                " while this host's change waited for etcd; this host's change is dropped");
-    }
-    applyGroup(*kv);
+    if (kv->modRevision != appliedRevision_) applyGroup(*kv);
 }
 
 void FleetMember::applyGroup(const tools::EtcdKv& kv) {
@@ -227,27 +226,40 @@ void FleetMember::applyGroup(const tools::EtcdKv& kv) {
                  error + "); the running configuration stays");
         return;
     }
-    auto full = fullConfig();
-    auto kept = tools::hostValues(full.get(), groupStore().get());
-    auto merged = tools::keepHostValues(config.get(), kept.get());
+    auto merged = tools::keepHostValues(config.get(), hostValues().get());
     configuration_.applyReported(merged.get(), "etcd revision " + std::to_string(kv.modRevision), "fleet");
-    baseline_ = tools::encodeConfig(groupStore().get());
+    baseline_ = groupStore();
     baselineVersion_ = csConfigVersion();
     holds(kv.modRevision);
 }
 
-void FleetMember::writeBack(long long based) {
-    std::string form = tools::encodeConfig(groupStore().get());
-    if (form == baseline_) return;
+pb::Ref<PB_STORE> FleetMember::hostValues() {
+    long long version = csConfigVersion();
+    if (!hostValues_ || hostValuesVersion_ != version) {
+        auto form = baseline_ && baselineVersion_ == version ? baseline_ : groupStore();
+        hostValues_ = tools::hostValues(fullConfig().get(), form.get());
+        hostValuesVersion_ = version;
+    }
+    return hostValues_;
+}
+
+bool FleetMember::writeBack(long long based) {
+    auto form = groupStore();
+    if (baseline_ && pbObjEquals(reinterpret_cast<PB_OBJ*>(form.get()), reinterpret_cast<PB_OBJ*>(baseline_.get()))) {
+        pendingWrite_ = false;
+        return false;
+    }
     if (based < 0) based = appliedRevision_;
+    if (pendingWrite_) based = std::min(based, pendingBase_);
     bool swapped = false;
     std::optional<tools::EtcdKv> current;
-    if (!client_.compareAndPut(configKey_, form, based, &swapped, &current)) {
+    if (!client_.compareAndPut(configKey_, tools::encodeConfig(form.get()), based, &swapped, &current)) {
         if (!pendingWrite_)
             logLine("fleet: cannot write this host's change to the group (" + client_.error() +
-                    "); it is written when etcd answers");
+                    "); it is written when etcd answers, if the group still holds revision " + std::to_string(based));
         pendingWrite_ = true;
-        return;
+        pendingBase_ = based;
+        return false;
     }
     pendingWrite_ = false;
     if (swapped) {
@@ -256,19 +268,20 @@ void FleetMember::writeBack(long long based) {
         baselineVersion_ = csConfigVersion();
         holds(appliedRevision_);
         logLine("fleet: wrote this host's change to the group as revision " + std::to_string(client_.revision()));
-        return;
+        return true;
     }
     ++conflicts_;
     if (!current) {  // removed meanwhile: offer it again as the first
         logLine("fleet: conflict: the group's configuration was removed meanwhile; offering this host's again");
         appliedRevision_ = 0;
         writeBack();
-        return;
+        return true;
     }
     logLine("fleet: conflict: the group's configuration changed to revision " + std::to_string(current->modRevision) +
             " after revision " + std::to_string(based) +
             ", which this host's change was based on; this host's change is dropped and the group's applied");
     applyGroup(*current);
+    return true;
 }
 
 std::string FleetMember::hostDocument() {
@@ -281,7 +294,7 @@ std::string FleetMember::hostDocument() {
 }
 
 void FleetMember::watchLoop() {
-    tools::EtcdClient watcher(options_.url);
+    tools::EtcdClient watcher(options_.url, options_.etcd.access);
     auto stop = [this] { return stopFlag_.load(); };
     auto created = [this] {
         if (!reachable_.exchange(true)) logLine("fleet: etcd at " + options_.url + " answers again");
@@ -305,7 +318,7 @@ void FleetMember::watchLoop() {
 }
 
 void FleetMember::leaseLoop() {
-    tools::EtcdClient publisher(options_.url);
+    tools::EtcdClient publisher(options_.url, options_.etcd.access);
     long long lease = 0;
     long long interval = std::max(300LL, options_.leaseSeconds * 1000 / 3);
     // The entry (with every object's status) is written when the lease is

@@ -8,7 +8,9 @@
 // this host (an apply from a module, a reload) is written back with a
 // compare-and-swap on the revision this host last applied: when another
 // host wrote first, this host's change is dropped, the group's applied
-// and the conflict reported. The local files keep being saved by the
+// and the conflict reported. A change made while etcd does not answer is
+// written once it does, on the same revision: an outage never turns a
+// change based on an old configuration into one that wins. The local files keep being saved by the
 // service, so they stay the host's copy of what it last applied.
 //
 // A lease thread publishes the host's identity and status under the
@@ -29,6 +31,7 @@
 #include <string>
 #include <thread>
 
+#include "../common/etcd_access_options.h"
 #include "../common/etcd_client.h"
 #include "host_configuration.h"
 #include "host_service.h"
@@ -38,12 +41,14 @@ namespace vorlix::host {
 
 struct FleetOptions {
     std::string url, group, member;
+    tools::EtcdAccessOptions etcd;
     bool includePrivateData = false;
     long long leaseSeconds = 10;
 };
 
-// The host's --fleet, --group, --fleet-member, --fleet-private and
-// --fleet-lease-s options, and what is wrong with them when given
+// The host's --fleet, --group, --fleet-member, --fleet-private,
+// --fleet-lease-s options and those of etcd's user and TLS files, and
+// what is wrong with them when given
 // (empty when nothing is; runOnce: the host runs once, not as a service).
 void addFleetOptions(CLI::App& app, FleetOptions& options);
 std::string fleetOptionsProblem(FleetOptions& options, bool runOnce);
@@ -67,19 +72,27 @@ private:
     void wake();
     void onWake();
     void onLocalChange();
-    // Reads the group's key and applies a revision not applied yet; then
-    // writes a change that waited for etcd.
+    // Writes a change that waited for etcd, else reads the group's key and
+    // applies a revision not applied yet.
     void sync();
     // Applies the write the watch saw, or reads the key when there is none.
     void follow();
     void applyGroup(const tools::EtcdKv& kv);
     // Writes this host's configuration when it differs from the group's,
-    // if the group still holds revision based (-1: the one applied last).
-    void writeBack(long long based = -1);
+    // if the group still holds revision based (-1: the one applied last; a
+    // change waiting for etcd keeps the oldest base). True when etcd took
+    // the write or refused it (the group's then applied); false when there
+    // was nothing to write or etcd did not answer (pendingWrite_).
+    bool writeBack(long long based = -1);
     // Remembers that the configuration's current version holds revision.
     void holds(long long revision);
     pb::Ref<PB_STORE> fullConfig();
+    // The running configuration in the group's form: built once for each
+    // revision applied or written (baseline_), as it reads every object.
     pb::Ref<PB_STORE> groupStore();
+    // What the running configuration holds beyond the group's form (the
+    // host's own values), kept while the configuration does not change.
+    pb::Ref<PB_STORE> hostValues();
     std::string hostDocument();
     void watchLoop();
     void leaseLoop();
@@ -92,13 +105,16 @@ private:
     tools::EtcdClient client_;  // the service loop's
     int wakeFd_ = -1, changeFd_ = -1;
     PB_SIGNALABLE* signalable_ = nullptr;
-    std::string baseline_;        // the group's form of what was last applied or written
+    pb::Ref<PB_STORE> baseline_;  // the group's form of what was last applied or written
     long long baselineVersion_ = -1;  // the configuration's version then
+    pb::Ref<PB_STORE> hostValues_;    // see hostValues()
+    long long hostValuesVersion_ = -1;
     // The revision each configuration version held, to know which one the
     // saved files (and so an operator's edit of them) are based on.
     std::map<long long, long long> revisionAtVersion_;
     bool reloaded_ = false;       // the next local change is a reload
-    bool pendingWrite_ = false;   // a local change waits for etcd
+    bool pendingWrite_ = false;   // a local change waits for etcd...
+    long long pendingBase_ = 0;   // ...to be written if the group still holds this
     std::atomic<long long> appliedRevision_{0};
     std::atomic<int> conflicts_{0};
     std::atomic<bool> reachable_{false};

@@ -225,38 +225,42 @@ void HostConfiguration::applyReported(PB_STORE* config, const std::string& sourc
     auto after = liveObjects();
     auto afterConfig = pb::adopt(csConfigConfig(nullptr));
 
+    // One line per change, written at once: an apply may change thousands.
+    std::string report;
+    auto note = [&](const std::string& line) { report += what + ": " + line + "\n"; };
     int created = 0, reconfigured = 0, replaced = 0, deleted = 0;
     for (const auto& [name, object] : after) {
         auto old = before.find(name);
         if (old == before.end()) {
             ++created;
-            logLine(what + ": created " + name + " (" + sortName(object.get()) + ")");
+            note("created " + name + " (" + sortName(object.get()) + ")");
         } else if (old->second.get() != object.get()) {
             ++replaced;
-            logLine(what + ": replaced " + name + " (" + sortName(old->second.get()) + " -> " + sortName(object.get()) +
-                    ")");
+            note("replaced " + name + " (" + sortName(old->second.get()) + " -> " + sortName(object.get()) + ")");
         } else {
             auto keys = tools::changedKeys(entry(beforeConfig.get(), "objects", name).get(),
                                            entry(afterConfig.get(), "objects", name).get());
             if (keys.empty()) continue;
             ++reconfigured;
-            logLine(what + ": reconfigured " + name + ": " + joined(keys));
+            note("reconfigured " + name + ": " + joined(keys));
         }
     }
     for (const auto& [name, object] : before) {
         if (after.count(name)) continue;
         ++deleted;
-        logLine(what + ": deleted " + name + " (" + sortName(object.get()) + ")");
+        note("deleted " + name + " (" + sortName(object.get()) + ")");
     }
-    for (const auto& change : tools::diffConfigs(beforeConfig.get(), afterConfig.get()).modules.changed) {
+    for (const auto& change : tools::diffPart(beforeConfig.get(), afterConfig.get(), "modules").changed) {
         std::vector<std::string> keys;
         for (const auto& k : change.keys)
             if (k.rfind("config", 0) == 0) keys.push_back(k);
-        if (!keys.empty()) logLine(what + ": module " + change.name + " reconfigured: " + joined(keys));
+        if (!keys.empty()) note("module " + change.name + " reconfigured: " + joined(keys));
     }
-    logLine(what + ": applied from " + source + ": " + std::to_string(created) + " created, " +
+    note("applied from " + source + ": " + std::to_string(created) + " created, " +
             std::to_string(reconfigured) + " reconfigured, " + std::to_string(replaced) + " replaced, " +
             std::to_string(deleted) + " deleted, version " + std::to_string(csConfigVersion()));
+    report.pop_back();
+    logLine(report);
 }
 
 pb::Ref<PB_STORE> HostConfiguration::withModulesNotLoaded(PB_STORE* config) {
