@@ -395,11 +395,10 @@ std::string quotedKey(std::string_view key) {
     for (size_t chars = 0; cut < key.size() && chars < kQuotedKeyMax; ++chars)
         for (++cut; cut < key.size() && (uint8_t(key[cut]) & 0xC0) == 0x80;) ++cut;
     auto text = pb::adopt(pbStringCreateFromCstr(key.data(), PB_INT(cut)));
-    Emitter emitter;
-    emitter.string(text.get());
-    auto escaped = pb::adopt(emitter.out.takeBuffer());
-    auto bytes = reinterpret_cast<const uint8_t*>(pbBufferBacking(escaped.get()));
-    PB_INT n = pbBufferLength(escaped.get());
+    std::string escaped;
+    pb::jsonAppendString(pbStringBacking(text.get()), pbStringLength(text.get()), escaped);
+    auto bytes = reinterpret_cast<const uint8_t*>(escaped.data());
+    PB_INT n = PB_INT(escaped.size());
     std::string out;
     for (PB_INT i = 0; i < n; ++i) {
         unsigned c = bytes[i];
