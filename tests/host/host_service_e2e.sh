@@ -95,12 +95,18 @@ until_ok 30 logged "line 1, column [0-9]*:" || fail "broken reload not reported 
 [ "$(curl -sf "$base/status" | jq -r '.objects.added.sort')" = CS_STUB ] || fail "broken reload changed objects"
 cp "$dir/good" "$dir/etc/cs.vqconfig"
 
-# SIGTERM: saved, exit 0; a restart loads what was saved.
+# SIGTERM after an edit that was not reloaded: the edit is not written over,
+# the running configuration is kept beside it, exit 1. (The good copy put
+# back above holds what the host wrote, so it alone would not stop a save.)
+jq '.store.objects.notes.config.text = "edited"' "$dir/good" > "$dir/edit" && cp "$dir/edit" "$dir/etc/cs.vqconfig"
 kill -TERM "$pid"
 rc=0; wait "$pid" || rc=$?
 pid=
-[ "$rc" = 0 ] || fail "exit status $rc after SIGTERM"
-logged "configuration: saved version" || fail "not saved at the stop"
+[ "$rc" = 1 ] || fail "exit status $rc after SIGTERM with an edit not reloaded"
+logged "cs.vqconfig changed on disk since the host last read or wrote it" || fail "edit not reported at the stop"
+cmp -s "$dir/edit" "$dir/etc/cs.vqconfig" || fail "the edit was written over"
+[ "$(jq -r '.store.objects.notes.config.text' "$dir/etc/cs-unsaved.vqconfig")" = changed ] \
+  || fail "running configuration not kept"
 out=$("$host" --config "$dir/etc" --module demo --run-ms 0 2>&1)
 grep -q "loaded from configuration directory, 2 objects" <<<"$out" || fail "restart: $out"
 

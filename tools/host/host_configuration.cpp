@@ -114,6 +114,13 @@ std::optional<std::string> keepAside(const std::string& file) {
 HostConfiguration::HostConfiguration(std::string configDir, std::string initialFile)
     : configDir_(std::move(configDir)), initialFile_(std::move(initialFile)) {}
 
+HostConfiguration::FileStamp HostConfiguration::stampOf(const std::string& file) {
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0) return {};
+    return {true, st.st_dev, st.st_ino, (unsigned long long)st.st_size,
+            st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
 // Finds the configuration to start from: the main file, else the backup
 // (announced; a broken main file is moved aside first), else the initial
 // file when neither exists. A file that exists but does not load is never
@@ -124,12 +131,17 @@ HostConfiguration::HostConfiguration(std::string configDir, std::string initialF
 pb::Ref<PB_STORE> HostConfiguration::read(std::string* source, bool* failed, bool fallback) {
     *failed = false;
     if (!configDir_.empty()) {
-        std::string main = configDir_ + "/cs.vqconfig";
+        std::string main = mainFile();
         std::string backup = configDir_ + "/cs-backup.vqconfig";
-        bool mainExists = exists(main), backupExists = exists(backup);
+        // Stamped before reading: a change made while the file is read
+        // differs from the stamp, so no save writes over it unread.
+        FileStamp stamp = stampOf(main);
+        bool mainExists = stamp.exists, backupExists = exists(backup);
         Loaded first = mainExists ? loadFile(main) : Loaded{};
         if (first.config) {
             *source = "configuration directory";
+            mainStamp_ = stamp;
+            mainContent_ = first.config;
             return first.config;
         }
         if (mainExists) reportBroken(main, first.error);
@@ -148,6 +160,8 @@ pb::Ref<PB_STORE> HostConfiguration::read(std::string* source, bool* failed, boo
                 }
                 logLine("configuration: " + main + " did not load, kept as " + *aside);
             }
+            mainStamp_ = stampOf(main);
+            mainContent_ = nullptr;
             logLine("configuration: falling back to the backup " + backup);
             *source = "backup file";
             return second.config;
@@ -168,6 +182,8 @@ pb::Ref<PB_STORE> HostConfiguration::read(std::string* source, bool* failed, boo
             return nullptr;
         }
         *source = "initial file";
+        if (!configDir_.empty()) mainStamp_ = stampOf(mainFile());
+        mainContent_ = nullptr;
         return initial.config;
     }
     return nullptr;
@@ -292,6 +308,14 @@ std::string HostConfiguration::dropped(PB_STORE* config) {
     return out;
 }
 
+bool HostConfiguration::mainUnchanged() const {
+    FileStamp now = stampOf(mainFile());
+    if (now == mainStamp_) return true;
+    if (!now.exists || !mainContent_) return false;
+    tools::ConfigFile read = tools::readConfigFile(mainFile());
+    return read.store && pbObjEquals(reinterpret_cast<PB_OBJ*>(read.store.get()), reinterpret_cast<PB_OBJ*>(mainContent_.get()));
+}
+
 bool HostConfiguration::save(bool gather) {
     if (configDir_.empty()) return true;
     if (gather) csConfigGather();
@@ -310,7 +334,17 @@ bool HostConfiguration::save(bool gather) {
             logLine("configuration: saving drops " + lost + "; the configuration as loaded is kept in " + copy);
         }
     }
-    if (!cs___ConfigStoreSave(config.get())) {
+    if (!mainUnchanged()) {
+        std::string unsaved = configDir_ + "/cs-unsaved.vqconfig";
+        bool kept = cs___ConfigStoreSaveToFile(config.get(), makeString(unsaved).get());
+        logError(mainFile() + " changed on disk since the host last read or wrote it: not written over (SIGHUP applies it); " +
+                 (kept ? "the running configuration is kept in " + unsaved : "cannot keep the running configuration in " + unsaved));
+        return false;
+    }
+    bool saved = cs___ConfigStoreSave(config.get());
+    mainStamp_ = stampOf(mainFile());  // whatever the save left is the host's own
+    mainContent_ = saved ? config : nullptr;
+    if (!saved) {
         logError("cannot write the configuration files in " + configDir_);
         return false;
     }

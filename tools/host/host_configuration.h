@@ -7,6 +7,10 @@
 // that are not loaded in this run are written back unchanged by every
 // save; and when a save would still drop something the loaded file held, a
 // copy of the configuration as loaded is kept beside the new files first.
+// A save never writes over a main file that changed on disk since the host
+// last read or wrote it (an operator's edit not reloaded yet, or one that
+// did not load): the running configuration goes to cs-unsaved.vqconfig
+// instead, and the operator is told.
 #pragma once
 
 #include <string>
@@ -35,7 +39,8 @@ public:
     // config with the saved entries of modules not loaded in this run.
     pb::Ref<PB_STORE> withModulesNotLoaded(PB_STORE* config);
     // Saves the latest configuration (gathering first when asked). Does
-    // nothing without a configuration directory. False when writing failed.
+    // nothing without a configuration directory. False when writing failed
+    // or the main file changed on disk since it was last read or written.
     bool save(bool gather);
 
     // The version of the configuration that the last save wrote.
@@ -55,7 +60,24 @@ private:
     // Names of what the last loaded configuration held that config lacks.
     std::string dropped(PB_STORE* config);
 
+    // One version of a file on disk: a save replaces the file (a new
+    // inode), an edit in place changes its size or modification time.
+    struct FileStamp {
+        bool exists = false;
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long mtimeNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const std::string& file);
+    std::string mainFile() const { return configDir_ + "/cs.vqconfig"; }
+
     std::string configDir_, initialFile_;
+    // Whether the main file still holds what the host last read or wrote:
+    // the same stamp, or (after a copy or a touch) the same configuration.
+    bool mainUnchanged() const;
+
+    FileStamp mainStamp_;        // the main file as last read or written
+    pb::Ref<PB_STORE> mainContent_;  // ... and what it held then (null: none)
     pb::Ref<PB_STORE> loaded_;   // the last configuration loaded, migrated
     pb::Ref<PB_STORE> original_; // the same as it was read, before migration
     bool copyKept_ = false;      // a copy of original_ is on disk
