@@ -303,10 +303,14 @@ extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key
     // dictionary is scanned for it before the ordered search.
     const Entry* e = nullptr;
     PB_INT pos = 0;
-    for (PB_INT n = dict->entries.size() <= 8 ? dict->entries.size() : 0; pos < n && !e; ++pos)
-        if (dict->entries.at(pos).key.obj() == key) e = &dict->entries.at(pos);
-    if (e) --pos;
-    else pos = locate(dict, Key{key, 0}, &e);
+    PB_INT n = dict->entries.size();
+    for (PB_INT i = 0; n <= 8 && i < n && !e; ++i) {
+        if (dict->entries.at(i).key.obj() == key) {
+            pos = i;
+            e = &dict->entries.at(i);
+        }
+    }
+    if (!e) pos = locate(dict, Key{key, 0}, &e);
     if (!e || pbObjRefCount(e->value.obj()) != 1) return nullptr;
     Entry* sole = dict->entries.soleAt(pos);
     return sole ? sole->value.obj() : nullptr;
