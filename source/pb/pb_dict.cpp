@@ -37,6 +37,14 @@ struct Key {
             hints = pb::stringHints(pb::stringChars(string), pb::stringLength(string));
         }
     }
+    // The key of an entry, with the summary that the entry holds already.
+    explicit Key(const Entry& e) : obj(e.key.obj()), intKey(e.key ? 0 : e.intKey) {
+        if (obj && isString(obj)) {
+            string = reinterpret_cast<PB_STRING*>(obj);
+            hints.high = e.hint();
+            hints.low = e.hintLow;
+        }
+    }
     PB_OBJ* obj;
     PB_INT intKey;
     PB_STRING* string = nullptr;  // obj as a string, or NULL
@@ -54,6 +62,7 @@ PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
 // An entry's key against a sought key: string keys directly, others through
 // the general order (which orders strings the same way).
 PB_INT compareWith(const Entry& e, const Key& key) {
+    if (e.key.obj() == key.obj && key.obj) return 0;
     if (key.hints.high && e.hint()) {
         if (key.hints.high != e.hint()) return e.hint() < key.hints.high ? -1 : 1;
         if (key.hints.low != e.hintLow) return e.hintLow < key.hints.low ? -1 : 1;
@@ -139,7 +148,7 @@ bool has(PB_DICT* dict, Key key) {
 void set(PB_DICT** dict, Entry entry) {
     PB_COW(dict, pbDictCreateFrom);
     const Entry* e;
-    PB_INT pos = locate(*dict, Key{entry.key.obj(), entry.intKey}, &e);
+    PB_INT pos = locate(*dict, Key(entry), &e);
     if (e) (*dict)->entries.replace(pos, std::move(entry));
     else (*dict)->entries.insert(pos, std::move(entry));
 }
@@ -284,6 +293,27 @@ extern "C" PB_EXPORT void pbDictDelAt(PB_DICT** dict, PB_INT index) {
     PB_COW(dict, pbDictCreateFrom);
     PB_ASSERT(index >= 0 && index < (*dict)->entries.size());
     (*dict)->entries.erase(index);
+}
+
+extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key) {
+    PB_ASSERT(dict);
+    PB_ASSERT(key);
+    if (pbObjRefCount(pbDictObj(dict)) != 1) return nullptr;
+    // Callers mostly pass the key object that the entry holds: a small
+    // dictionary is scanned for it before the ordered search.
+    const Entry* e = nullptr;
+    PB_INT pos = 0;
+    PB_INT n = dict->entries.size();
+    for (PB_INT i = 0; n <= 8 && i < n && !e; ++i) {
+        if (dict->entries.at(i).key.obj() == key) {
+            pos = i;
+            e = &dict->entries.at(i);
+        }
+    }
+    if (!e) pos = locate(dict, Key{key, 0}, &e);
+    if (!e || pbObjRefCount(e->value.obj()) != 1) return nullptr;
+    Entry* sole = dict->entries.soleAt(pos);
+    return sole ? sole->value.obj() : nullptr;
 }
 
 extern "C" PB_EXPORT void pbDictClear(PB_DICT** dict) {

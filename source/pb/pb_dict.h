@@ -81,6 +81,12 @@ PB_EXPORT void pbDictDelAt(PB_DICT** dict, PB_INT index);
 
 PB_EXPORT void pbDictClear(PB_DICT** dict);
 
+/* For the libraries of this project: the value under key, borrowed, when
+ * the caller's handle is the dictionary's only holder and nothing else
+ * holds the value or the part of the dictionary that leads to it, so the
+ * caller may change the value in place; else NULL. */
+PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key);
+
 PB_END_DECLS
 
 #endif

@@ -3,6 +3,7 @@
 
 #include "pb/pb_ref.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 
 namespace {
 
@@ -13,9 +14,9 @@ bool isDigit(PB_CHAR c) { return c >= '0' && c <= '9'; }
 template <class Pred>
 bool check(PB_STRING* name, PB_INT maxLength, bool (*first)(PB_CHAR), Pred rest) {
     if (!name) return false;
-    PB_INT n = pbStringLength(name);
+    PB_INT n = pb::stringLength(name);
     if (n < 1 || n > maxLength) return false;
-    const PB_CHAR* c = pbStringBacking(name);
+    const PB_CHAR* c = pb::stringChars(name);
     if (!first(c[0])) return false;
     for (PB_INT i = 1; i < n; ++i)
         if (!rest(c[i])) return false;

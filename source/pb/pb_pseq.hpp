@@ -220,6 +220,18 @@ public:
         replaceIn(root_, pos, std::move(value));
     }
 
+    // The element at pos (0 <= pos < size(), checked by the caller) for a
+    // change in place that keeps its order, when this tree alone holds every
+    // node on the way to it; else NULL (replace then copies what is shared).
+    E* soleAt(PB_INT pos) {
+        for (Node* n = root_;;) {
+            if (n->refs.load(std::memory_order_acquire) != 1) return nullptr;
+            if (n->leaf) return &asLeaf(n)->at()[pos];
+            Inner* in = asInner(n);
+            n = in->at()[childFor(in, pos, false)].child;
+        }
+    }
+
     // Removes the element at pos (0 <= pos < size(), checked by the caller).
     void erase(PB_INT pos) {
         own(root_);

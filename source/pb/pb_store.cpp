@@ -60,6 +60,10 @@ public:
 
     void setKey(pb::Ref<PB_STRING> k) {
         pb::StringHints h = k ? pb::stringHints(pb::stringChars(k.get()), pb::stringLength(k.get())) : pb::StringHints{};
+        setKey(std::move(k), h);
+    }
+    // The same with the key's summary known already.
+    void setKey(pb::Ref<PB_STRING> k, pb::StringHints h) {
         hint_ = h.high;
         hintLow_ = h.low;
         key = std::move(k);
@@ -140,6 +144,7 @@ public:
 
     const PB_CHAR* chars() const { return chars_; }
     PB_INT length() const { return length_; }
+    pb::StringHints hints() const { return hints_; }
     // Compares an entry's key with the address, by the summaries where they tell.
     PB_INT compare(const Entry& e) const {
         if (hints_.high && e.hint()) {
@@ -290,7 +295,7 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
         entry.setKeyOf(*hit);
         entries.replace(pos, std::move(entry));
     } else {
-        entry.setKey(address.toString());
+        entry.setKey(address.toString(), address.hints());
         entries.insert(at, std::move(entry));
     }
 }

@@ -3,6 +3,7 @@
 // call per comparison.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -59,14 +60,23 @@ inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
     // Keys are mostly ASCII: one byte per code point.
     PB_INT ascii = length < 12 ? length : 12;
     PB_CHAR any = 0;
-    for (PB_INT i = 0; i < ascii; ++i) any |= chars[i];
-    if (any < 0x80) {
-        StringHints h;
-        for (PB_INT k = 0; k < 8; ++k) h.high = (h.high << 8) | (k < ascii ? chars[k] : 0);
-        for (PB_INT k = 8; k < 12; ++k) h.low = (h.low << 8) | (k < ascii ? chars[k] : 0);
-        return h;
-    }
     unsigned char out[12] = {};
+    for (PB_INT i = 0; i < ascii; ++i) {
+        any |= chars[i];
+        out[i] = static_cast<unsigned char>(chars[i]);
+    }
+    if (any < 0x80) {
+        uint64_t high;
+        uint32_t low;
+        std::memcpy(&high, out, sizeof high);
+        std::memcpy(&low, out + 8, sizeof low);
+        if constexpr (std::endian::native == std::endian::little) {
+            high = __builtin_bswap64(high);
+            low = __builtin_bswap32(low);
+        }
+        return StringHints{high, low};
+    }
+    std::memset(out, 0, sizeof out);
     int used = 0;
     for (PB_INT i = 0; i < length && used < 12; ++i) {
         PB_CHAR c = chars[i];

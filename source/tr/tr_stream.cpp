@@ -13,6 +13,7 @@
 
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
+#include "pb/pb_string.hpp"
 #include "tr/tr_json_writer.hpp"
 #include "tr/tr_module.h"
 #include "tr/tr_property_value.hpp"
@@ -142,11 +143,22 @@ pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     return pb::adopt(pbStringCreateFromCstr(key, keyLength));
 }
 
-// The first property whose key is not below key.
+// The first property whose key is not below key. Callers mostly pass the
+// key string that the property holds, so a short list is scanned for that
+// string first.
 std::vector<tr::Property>::iterator findKey(std::vector<tr::Property>& properties, PB_STRING* key) {
+    if (properties.size() <= 8) {
+        for (auto it = properties.begin(); it != properties.end(); ++it)
+            if (it->first.get() == key) return it;
+    }
     return std::lower_bound(properties.begin(), properties.end(), key, [](const tr::Property& p, PB_STRING* k) {
-        return pbStringCompare(p.first.get(), k) < 0;
+        return p.first.get() != k && pb::compareStrings(p.first.get(), k) < 0;
     });
+}
+
+// Whether the property found for key has that key.
+bool hasKey(const tr::Property& p, PB_STRING* key) {
+    return p.first.get() == key || pb::compareStrings(p.first.get(), key) == 0;
 }
 
 void delProperty(TR_STREAM* stream, PB_STRING* key) {
@@ -162,7 +174,7 @@ void delProperty(TR_STREAM* stream, PB_STRING* key) {
     std::lock_guard guard(stream->state->mutex);
     auto& properties = stream->state->properties;
     auto it = findKey(properties, key);
-    if (it == properties.end() || !pbStringEquals(it->first.get(), key)) return;
+    if (it == properties.end() || !hasKey(*it, key)) return;
     dropped = std::move(*it);
     properties.erase(it);
     if (sink) emit(stream, "propertyDeleted", body);
@@ -186,7 +198,7 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     std::lock_guard guard(stream->state->mutex);
     auto& properties = stream->state->properties;
     auto it = findKey(properties, key);
-    if (it != properties.end() && pbStringEquals(it->first.get(), key)) {
+    if (it != properties.end() && hasKey(*it, key)) {
         old = std::exchange(it->second, pb::retain(value));
     } else {
         if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
@@ -208,7 +220,7 @@ void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
         std::lock_guard guard(stream->state->mutex);
         auto& properties = stream->state->properties;
         auto it = findKey(properties, key);
-        if (it != properties.end() && pbStringEquals(it->first.get(), key) &&
+        if (it != properties.end() && hasKey(*it, key) &&
             tr::propertyValueReuseScalar(it->second.get(), type, scalar))
             return;
     }
@@ -374,7 +386,7 @@ extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamProperty(TR_STREAM* stream, PB_S
     std::lock_guard guard(stream->state->mutex);
     auto& properties = stream->state->properties;
     auto it = findKey(properties, key);
-    if (it == properties.end() || !pbStringEquals(it->first.get(), key)) return nullptr;
+    if (it == properties.end() || !hasKey(*it, key)) return nullptr;
     return trPropertyValueRetain(it->second.get());
 }
 

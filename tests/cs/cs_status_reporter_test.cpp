@@ -109,6 +109,35 @@ TEST_F(CsStatusReporter, SnapshotsNeverChangeAfterward) {
     EXPECT_FALSE(property("load"));
 }
 
+// Integer and boolean items that nobody else holds change in place; an
+// item that a reader still holds (alone, or through a snapshot) keeps its
+// value, and the change is heard either way.
+TEST_F(CsStatusReporter, ScalarItemsChangeInPlaceOnlyWhenNobodyHoldsThem) {
+    std::atomic<int> heard{0};
+    auto listener = counting(&heard);
+    auto name = str("load");
+    csStatusReporterSetItemInt(rep.get(), name.get(), 1);
+    auto held = adopt(csStatusReporterItem(rep.get(), name.get()));
+    csStatusUpdateAddSignalable(stat.get(), listener.get());
+    csStatusReporterSetItemInt(rep.get(), name.get(), 2);
+    EXPECT_EQ(heard.load(), 1);
+    EXPECT_EQ(csStatusItemIntValue(held.get()), 1);
+    held.reset();
+    for (PB_INT v : {3, 4}) {
+        auto before = snapshot();
+        csStatusReporterSetItemInt(rep.get(), name.get(), v);
+        EXPECT_EQ(csStatusItemIntValue(adopt(csStatusItemsItem(before.get(), name.get())).get()), v - 1);
+    }
+    csStatusReporterSetItemInt(rep.get(), name.get(), 5);  // in place: nobody holds the item now
+    csStatusReporterSetItemBool(rep.get(), name.get(), PB_TRUE);  // another type: a new item
+    csStatusReporterSetUp(rep.get(), PB_FALSE);
+    csStatusReporterSetUp(rep.get(), PB_TRUE);
+    auto items = snapshot();
+    EXPECT_TRUE(csStatusItemBoolValue(adopt(csStatusItemsItem(items.get(), name.get())).get()));
+    EXPECT_TRUE(csStatusItemBoolValue(adopt(csStatusItemsItemCstr(items.get(), "csUp", -1)).get()));
+    EXPECT_TRUE(trPropertyValueEquals(property("load").get(), adopt(trPropertyValueCreateBool(PB_TRUE)).get()));
+}
+
 // A listener hears one change per addition, even when several changes
 // follow, and none after it was removed; a change that changes nothing
 // (deleting an absent name) is a change too.

@@ -199,6 +199,30 @@ TEST(PbDict, StoringIntoItselfKeepsTheOldValue) {
     EXPECT_EQ(pb::adopt(pbDictIntKey(d.get(), 1)).get(), pbDictObj(before));
 }
 
+// A value may be changed in place only through a dictionary, a path and a
+// value that nobody else holds.
+TEST(PbDict, SoleValueOnlyWhenNothingIsShared) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    auto d = pb::adopt(pbDictCreate());
+    Obj shared = str("v");
+    for (int i = 0; i < 40; ++i) pbDictSetObjKey(d.out(), str("k" + std::to_string(i)).get(), shared.get());
+    Obj key = str("k17");
+    pbDictSetObjKey(d.out(), key.get(), str("own").get());
+    PB_OBJ* sole = pb___DictSoleValueObjKey(d.get(), str("k17").get());
+    ASSERT_TRUE(sole);
+    EXPECT_EQ(sole, pb::adopt(pbDictObjKey(d.get(), key.get())).get());
+    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), str("k1").get()));  // its value is shared
+    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), str("absent").get()));
+    {
+        auto copy = d;  // the dictionary is shared
+        EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), key.get()));
+    }
+    auto other = pb::adopt(pbDictCreateFrom(d.get()));  // its nodes are shared
+    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), key.get()));
+    pbDictSetObjKey(other.out(), key.get(), shared.get());  // other copies its path: ours is sole again
+    EXPECT_EQ(pb___DictSoleValueObjKey(d.get(), key.get()), sole);
+}
+
 // Readers on several threads share one dictionary while each changes its
 // own copy; the shared one never changes.
 TEST(PbDict, ThreadsShareOneValueAndChangeTheirOwnCopies) {

@@ -14,8 +14,9 @@
 
 namespace vorlix::tools {
 
-// The store comes from the module's own loader, so the tool and the host
-// accept exactly what the service would; the rest explains a refusal.
+// The store is decoded once and accepted by the module's own rule, so the
+// tool and the host accept exactly what the service would; the rest
+// explains a refusal.
 ConfigFile readConfigFile(const std::string& path) {
     ConfigFile out;
     auto name = makeString(path);
@@ -38,8 +39,8 @@ ConfigFile readConfigFile(const std::string& path) {
     auto decoded = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
     auto held = pb::adopt(header);
     if (held) out.headerType = utf8(pb::adopt(pbStoreHeaderType(held.get())).get());
-    if (auto config = pb::adopt(cs___ConfigStoreLoadFromFile(name.get()))) {
-        out.store = config;
+    if (decoded && cs___ConfigStoreHeaderOk(held.get())) {
+        out.store = decoded;
         return out;
     }
     if (auto error = pb::adopt(pbStoreDecodeError(bytes.get()))) out.error = utf8(error.get());

@@ -68,13 +68,16 @@ extern "C" PB_EXPORT PB_BOOL cs___ConfigStoreSave(PB_STORE* config) {
     return PB_TRUE;
 }
 
+extern "C" PB_EXPORT PB_BOOL cs___ConfigStoreHeaderOk(PB_STORE_HEADER* header) {
+    return !header || pbStoreHeaderIsTypeCstr(header, "CS_CONFIG", -1);
+}
+
 extern "C" PB_EXPORT PB_STORE* cs___ConfigStoreLoadFromFile(PB_STRING* path) {
     PB_ASSERT(path);
     PB_STORE_HEADER* header = nullptr;
     auto store = pb::adopt(pbPathFileReadStore(path, &header));
     auto headerRef = pb::adopt(header);
-    if (!store) return nullptr;
-    if (headerRef && !pbStoreHeaderIsTypeCstr(headerRef.get(), "CS_CONFIG", -1)) return nullptr;
+    if (!store || !cs___ConfigStoreHeaderOk(headerRef.get())) return nullptr;
     return store.leak();
 }
 

@@ -13,13 +13,16 @@
 
 #include "pb/pb_byte_sink.h"
 #include "pb/pb_store.h"
+#include "pb/pb_store_header.h"
 
 PB_BEGIN_DECLS
 
 /* The configuration from the main file, else from the backup, else NULL. */
 PB_EXPORT PB_STORE* cs___ConfigStoreLoad(void);
-/* A store read from path: a headerless store as it is, one with a header
- * only when the header's type is "CS_CONFIG"; else NULL. */
+/* Whether a decoded store with this header (NULL: none) is a configuration:
+ * a headerless store is, one with a header only when its type is "CS_CONFIG". */
+PB_EXPORT PB_BOOL cs___ConfigStoreHeaderOk(PB_STORE_HEADER* header);
+/* A store read from path when cs___ConfigStoreHeaderOk holds for it; else NULL. */
 PB_EXPORT PB_STORE* cs___ConfigStoreLoadFromFile(PB_STRING* path);
 /* Writes both files; PB_TRUE when both were written. A failed write
  * deletes the file that was being written. */

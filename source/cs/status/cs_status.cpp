@@ -1,6 +1,10 @@
 // Status objects: the current items of a reporter, with update and end signals.
 #include "cs/status/cs_status.h"
 
+#include "cs/status/cs_status.hpp"
+#include "cs/status/cs_status_item.hpp"
+#include "cs/status/cs_status_items.hpp"
+
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_update_signal.hpp"
 #include "pb/pb_name.h"
@@ -111,4 +115,15 @@ extern "C" PB_EXPORT void cs___StatusSetItems(CS_STATUS* stat, CS_STATUS_ITEMS* 
 extern "C" PB_EXPORT void cs___StatusSetEnd(CS_STATUS* stat) {
     PB_ASSERT(stat);
     change(stat, [&] { pbSignalAssert(stat->endSignal); });
+}
+
+// A name that is not a camel-case name has no item, so the caller's set
+// of a new item makes the checks that this path leaves out.
+bool cs::statusTrySetScalar(CS_STATUS* stat, PB_STRING* name, PB_INT type, PB_INT scalar) {
+    PB_ASSERT(stat);
+    pb::RegionExclusiveGuard writing(stat->region);
+    CS_STATUS_ITEM* item = statusItemsSoleItem(stat->items, name);
+    if (!item || pbSignalAsserted(stat->endSignal) || !statusItemReuseScalar(item, type, scalar)) return false;
+    cs::assertUpdateIfListened(stat->updateSignal);
+    return true;
 }

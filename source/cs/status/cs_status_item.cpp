@@ -1,6 +1,8 @@
 // Status items: typed immutable values, their order, store form and trace form.
 #include "cs/status/cs_status_item.h"
 
+#include "cs/status/cs_status_item.hpp"
+
 #include "cs/base/cs_module.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
@@ -9,8 +11,8 @@
 struct CS_STATUS_ITEM {
     PB_OBJ obj;
     PB_INT type;        // set once at creation
-    PB_BOOL boolValue;  // set once; PB_FALSE unless type is BOOL
-    PB_INT intValue;    // set once; PB_INT_MIN unless type is INT
+    PB_BOOL boolValue;  // set once (or while solely held); PB_FALSE unless type is BOOL
+    PB_INT intValue;    // set once (or while solely held); PB_INT_MIN unless type is INT
     PB_OBJ* objValue;   // set once; string, store or buffer, NULL for BOOL and INT
 };
 
@@ -186,4 +188,13 @@ extern "C" PB_EXPORT CS_STATUS_ITEM* csStatusItemRestore(PB_STORE* store) {
         }
         default: return nullptr;
     }
+}
+
+bool cs::statusItemReuseScalar(CS_STATUS_ITEM* item, PB_INT type, PB_INT scalar) {
+    PB_ASSERT(item);
+    if (item->type != type || pbObjRefCount(csStatusItemObj(item)) != 1) return false;
+    if (type == CS_STATUS_ITEM_TYPE_BOOL) item->boolValue = scalar != 0;
+    else if (type == CS_STATUS_ITEM_TYPE_INT) item->intValue = scalar;
+    else return false;
+    return true;
 }

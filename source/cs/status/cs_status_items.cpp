@@ -1,6 +1,8 @@
 // Status items collections: named status items in a copy-on-write dictionary.
 #include "cs/status/cs_status_items.h"
 
+#include "cs/status/cs_status_items.hpp"
+
 #include "cs/base/cs_module.h"
 #include "pb/pb_dict.h"
 #include "pb/pb_name.h"
@@ -142,4 +144,11 @@ extern "C" PB_EXPORT CS_STATUS_ITEMS* csStatusItemsRestore(PB_STORE* store) {
         csStatusItemsSetItem(&items, name.get(), item.get());
     }
     return items;
+}
+
+CS_STATUS_ITEM* cs::statusItemsSoleItem(CS_STATUS_ITEMS* items, PB_STRING* name) {
+    PB_ASSERT(items);
+    if (!name || pbObjRefCount(csStatusItemsObj(items)) != 1) return nullptr;
+    PB_OBJ* item = pb___DictSoleValueObjKey(items->dict, pbStringObj(name));
+    return item ? csStatusItemFrom(item) : nullptr;
 }

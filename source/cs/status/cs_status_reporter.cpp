@@ -1,6 +1,8 @@
 // Status reporters: write a status and mirror each item into a trace stream.
 #include "cs/status/cs_status_reporter.h"
 
+#include "cs/status/cs_status.hpp"
+
 #include <type_traits>
 
 #include "cs/base/cs_module.h"
@@ -45,17 +47,19 @@ void setNew(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* (*create)(
     csStatusReporterSetItem(rep, name, item.get());
 }
 
-// The same for booleans and integers, which go to the stream as scalars:
-// the stream keeps one value object per property and updates it in place
-// when it can, which matters for items that change at every event, like a
-// counter's.
+// The same for booleans and integers, which go to the stream as scalars.
+// The status and the stream each keep one value per name and change it in
+// place when nobody else holds it, which matters for items that change at
+// every event, like a counter's; otherwise a new item is made.
 template <class Value>
-void setScalar(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* (*create)(Value),
+void setScalar(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_INT type, CS_STATUS_ITEM* (*create)(Value),
                void (*setProperty)(TR_STREAM*, PB_STRING*, Value), std::type_identity_t<Value> value) {
     PB_ASSERT(rep);
-    auto item = pb::adopt(create(value));
     pb::MonitorGuard guard(rep->monitor);
-    cs___StatusSetItem(rep->status, name, item.get());
+    if (!cs::statusTrySetScalar(rep->status, name, type, PB_INT(value))) {
+        auto item = pb::adopt(create(value));
+        cs___StatusSetItem(rep->status, name, item.get());
+    }
     setProperty(rep->stream, name, value);
 }
 
@@ -139,11 +143,11 @@ extern "C" PB_EXPORT void csStatusReporterSetItem(CS_STATUS_REPORTER* rep, PB_ST
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemBool(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_BOOL value) {
-    setScalar(rep, name, csStatusItemCreateBool, trStreamSetPropertyBool, value);
+    setScalar(rep, name, CS_STATUS_ITEM_TYPE_BOOL, csStatusItemCreateBool, trStreamSetPropertyBool, value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemInt(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_INT value) {
-    setScalar(rep, name, csStatusItemCreateInt, trStreamSetPropertyInt, value);
+    setScalar(rep, name, CS_STATUS_ITEM_TYPE_INT, csStatusItemCreateInt, trStreamSetPropertyInt, value);
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemString(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_STRING* value) {
