@@ -14,6 +14,7 @@
 #include "support/cs_fixture.hpp"
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -28,7 +29,7 @@ using Obj = pb::Ref<PB_OBJ>;
 using Multi = pb::Ref<CS_OBJECT_MULTI_OBSERVER>;
 using Domain = pb::Ref<CS_OBJECT_DOMAIN_OBSERVER>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+using vtest::str;
 Obj thing(PB_SORT* sort = &sortA) { return adopt(pb___ObjCreate(sizeof(PB_OBJ), sort)); }
 void set(const char* name, const Obj& object) {
     auto rec = adopt(csObjectRecordCreate(str(name).get(), object.get()));

@@ -16,6 +16,7 @@
 #include "support/cs_fixture.hpp"
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -29,7 +30,7 @@ using Obj = pb::Ref<PB_OBJ>;
 using Rec = pb::Ref<CS_OBJECT_RECORD>;
 using Observer = pb::Ref<CS_OBJECT_OBSERVER>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+using vtest::str;
 Obj thing(PB_SORT* sort = &sortA) { return adopt(pb___ObjCreate(sizeof(PB_OBJ), sort)); }
 Rec record(const char* name, const Obj& object) { return adopt(csObjectRecordCreate(str(name).get(), object.get())); }
 void set(const Rec& rec) { csObjectTableSet(rec.get()); }

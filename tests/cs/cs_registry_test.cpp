@@ -6,6 +6,7 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/cs_fixture.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -20,7 +21,7 @@ const PB_MODULE_RECORD demoRecord = {2, "vorlix", "Vorlix Server", 4, 14, 21, ""
                                      "pb", ""};
 PB_MODULE_DEFINE(demoModule, &demoRecord, nullptr, nullptr, nullptr, nullptr);
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+using vtest::str;
 
 // Callbacks that answer with a store naming what was called.
 PB_STORE* mark(const char* what, PB_BOOL a, PB_BOOL b) {

@@ -10,6 +10,7 @@
 #include "support/cs_fixture.hpp"
 #include "support/live_objects.hpp"
 #include "support/store_text.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -22,7 +23,7 @@ using Store = pb::Ref<PB_STORE>;
 using Obj = pb::Ref<PB_OBJ>;
 using Options = pb::Ref<CS_WRAPPED_OPTIONS>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+using vtest::str;
 
 Store storeWith(const char* key, const char* value) {
     Store s = adopt(pbStoreCreate());
