@@ -13,23 +13,13 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"
 #include "pb/pb_runtime_clock.h"
+#include "bench_module_started.hpp"
 
 namespace {
 
 PB_SORT_DEFINE(benchThingSort, &pb___module, "BENCH_THING", nullptr, nullptr, nullptr);
 
-// The module "cs" running in the manual clock mode for one benchmark.
-struct ModuleStarted {
-    ModuleStarted() {
-        pbRuntimeSetManualClock(PB_TRUE);
-        pbRuntimeStart(nullptr);
-        pbRuntimeLoadModuleCstr("cs", -1);
-    }
-    ~ModuleStarted() {
-        pbRuntimeStop();
-        pbRuntimeManualRunPending();
-    }
-};
+using bench::ModuleStarted;
 
 // N records with distinct names and distinct objects, made before timing.
 std::vector<pb::Ref<CS_OBJECT_RECORD>> makeRecords(int64_t n) {
