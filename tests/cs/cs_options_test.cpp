@@ -13,7 +13,6 @@
 namespace {
 
 using pb::adopt;
-
 using vtest::str;
 
 struct CsOptionsTest : testing::Test {

@@ -15,11 +15,10 @@
 namespace {
 
 using pb::adopt;
+using vtest::str;
 using Item = pb::Ref<CS_STATUS_ITEM>;
 using Items = pb::Ref<CS_STATUS_ITEMS>;
 using Store = pb::Ref<PB_STORE>;
-
-using vtest::str;
 
 struct CsStatusItems : testing::Test {
     VTEST_NO_LEAKS_IN_SCOPE();

@@ -20,7 +20,6 @@
 namespace {
 
 using pb::adopt;
-
 using vtest::str;
 
 void count(void* context) { static_cast<std::atomic<int>*>(context)->fetch_add(1); }

@@ -16,14 +16,13 @@ namespace {
 
 using pb::adopt;
 using vtest::take;
+using vtest::str;
 
 PB_SORT_DEFINE(widgetSort, &cs___module, "TEST_WIDGET", nullptr, nullptr, nullptr);
 
 using Store = pb::Ref<PB_STORE>;
 using Obj = pb::Ref<PB_OBJ>;
 using Options = pb::Ref<CS_WRAPPED_OPTIONS>;
-
-using vtest::str;
 
 Store storeWith(const char* key, const char* value) {
     Store s = adopt(pbStoreCreate());
