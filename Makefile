@@ -1,6 +1,8 @@
 # Entry points; see README.md. Each target installs what is missing first.
 PRESET ?= default
 JOBS ?= 2
+# WERROR=ON builds with warnings as errors (CI does).
+WERROR ?= OFF
 
 .PHONY: setup build test demo asan tsan fuzz bench clean
 
@@ -8,7 +10,7 @@ setup:
 	@scripts/setup.sh
 
 build: setup
-	cmake --preset $(PRESET) >/dev/null
+	cmake --preset $(PRESET) -DVORLIX_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 test: build

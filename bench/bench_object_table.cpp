@@ -13,23 +13,13 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"
 #include "pb/pb_runtime_clock.h"
+#include "bench_module_started.hpp"
 
 namespace {
 
 PB_SORT_DEFINE(benchThingSort, &pb___module, "BENCH_THING", nullptr, nullptr, nullptr);
 
-// The module "cs" running in the manual clock mode for one benchmark.
-struct ModuleStarted {
-    ModuleStarted() {
-        pbRuntimeSetManualClock(PB_TRUE);
-        pbRuntimeStart(nullptr);
-        pbRuntimeLoadModuleCstr("cs", -1);
-    }
-    ~ModuleStarted() {
-        pbRuntimeStop();
-        pbRuntimeManualRunPending();
-    }
-};
+using bench::ModuleStarted;
 
 // N records with distinct names and distinct objects, made before timing.
 std::vector<pb::Ref<CS_OBJECT_RECORD>> makeRecords(int64_t n) {
@@ -54,16 +44,13 @@ std::vector<pb::Ref<CS_OBJECT_OBSERVER>> makeObservers(int64_t count) {
     return observers;
 }
 
-// range(0) records set into an empty table per iteration; range(1) = 1
-// wraps the whole batch in one update bracket (its end is timed too);
-// range(2) object observers are registered. Emptying the table between
-// iterations is not timed. The "per set" counter is the time of one
-// csObjectTableSet.
-void BM_ObjectTableSet(benchmark::State& state) {
-    ModuleStarted started;
+// The timed loop of both benchmarks: range(0) records set into an empty
+// table per iteration, inside one update bracket when range(1) = 1 (its end
+// is timed too). Emptying the table between iterations is not timed. The
+// "per set" counter is the time of one csObjectTableSet.
+void timeSets(benchmark::State& state) {
     const int64_t n = state.range(0);
     const bool bracket = state.range(1) != 0;
-    auto observers = makeObservers(state.range(2));
     auto records = makeRecords(n);
     for (auto _ : state) {
         if (bracket) cs___ObjectTableUpdateBegin();
@@ -82,6 +69,14 @@ void BM_ObjectTableSet(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * n);
     state.counters["per set"] =
         benchmark::Counter(double(state.iterations()) * double(n), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// Sets into the table (see timeSets) with range(2) object observers
+// registered.
+void BM_ObjectTableSet(benchmark::State& state) {
+    ModuleStarted started;
+    auto observers = makeObservers(state.range(2));
+    timeSets(state);
 }
 BENCHMARK(BM_ObjectTableSet)
     ->ArgNames({"n", "bracket", "observers"})
@@ -124,27 +119,8 @@ struct ObserversOfKind {
 // As BM_ObjectTableSet, with ten observers of the kind range(2).
 void BM_ObjectTableSetObserverKind(benchmark::State& state) {
     ModuleStarted started;
-    const int64_t n = state.range(0);
-    const bool bracket = state.range(1) != 0;
-    ObserversOfKind observers(state.range(2), n);
-    auto records = makeRecords(n);
-    for (auto _ : state) {
-        if (bracket) cs___ObjectTableUpdateBegin();
-        for (auto& rec : records) csObjectTableSet(rec.get());
-        if (bracket) cs___ObjectTableUpdateEnd();
-
-        state.PauseTiming();
-        cs___ObjectTableUpdateBegin();
-        for (auto& rec : records) {
-            auto object = pb::adopt(csObjectRecordObject(rec.get()));
-            csObjectTableDelByObject(object.get());
-        }
-        cs___ObjectTableUpdateEnd();
-        state.ResumeTiming();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-    state.counters["per set"] =
-        benchmark::Counter(double(state.iterations()) * double(n), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ObserversOfKind observers(state.range(2), state.range(0));
+    timeSets(state);
 }
 BENCHMARK(BM_ObjectTableSetObserverKind)
     ->ArgNames({"n", "bracket", "kind"})

@@ -61,9 +61,16 @@ std::vector<std::string> makeKeys(PB_INT n) {
     return keys;
 }
 
-// Visits keys in a scattered order, so that successive changes take
-// different paths through the tree.
-size_t nextIndex(size_t i, size_t n) { return (i + 7919) % n; }
+// Runs op(i) once per iteration, visiting the n keys in a scattered order
+// so that successive changes take different paths through the tree.
+template <class Op>
+void forScatteredKeys(benchmark::State& state, size_t n, Op op) {
+    size_t i = 0;
+    for (auto _ : state) {
+        op(i);
+        i = (i + 7919) % n;
+    }
+}
 
 void containerSizes(benchmark::internal::Benchmark* b) {
     for (int n : {10, 100, 1000, 10000, 100000}) b->Arg(n);
@@ -86,36 +93,30 @@ struct DictFixture {
 // copy-on-write change in steady state.
 void BM_DictSharedChange(benchmark::State& state) {
     DictFixture f(state.range(0));
-    size_t i = 0;
     PB_INT n = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         pb::Ref<PB_DICT> other = f.dict;
         pbDictSetStringKey(f.dict.out(), f.keys[i].get(), f.values[++n % 2].obj());
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_DictSharedChange)->Apply(containerSizes);
 
 // The same change on a dictionary nobody else holds (changed in place).
 void BM_DictChange(benchmark::State& state) {
     DictFixture f(state.range(0));
-    size_t i = 0;
     PB_INT n = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         pbDictSetStringKey(f.dict.out(), f.keys[i].get(), f.values[++n % 2].obj());
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_DictChange)->Apply(containerSizes);
 
 // pbDictStringKey of an existing key (and the release of the value).
 void BM_DictLookup(benchmark::State& state) {
     DictFixture f(state.range(0));
-    size_t i = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         pbObjRelease(pbDictStringKey(f.dict.get(), f.keys[i].get()));
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_DictLookup)->Apply(containerSizes);
 
@@ -131,37 +132,31 @@ struct StoreFixture {
 // the store (see BM_DictSharedChange).
 void BM_StoreSharedChange(benchmark::State& state) {
     StoreFixture f(state.range(0));
-    size_t i = 0;
     PB_INT n = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         pb::Ref<PB_STORE> other = f.store;
         pbStoreSetValueIntCstr(f.store.out(), f.keys[i].c_str(), -1, ++n);
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_StoreSharedChange)->Apply(containerSizes);
 
 // The same change on a store nobody else holds (changed in place).
 void BM_StoreChange(benchmark::State& state) {
     StoreFixture f(state.range(0));
-    size_t i = 0;
     PB_INT n = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         pbStoreSetValueIntCstr(f.store.out(), f.keys[i].c_str(), -1, ++n);
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_StoreChange)->Apply(containerSizes);
 
 // pbStoreValueIntCstr of an existing key.
 void BM_StoreLookup(benchmark::State& state) {
     StoreFixture f(state.range(0));
-    size_t i = 0;
     PB_INT value = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         benchmark::DoNotOptimize(pbStoreValueIntCstr(f.store.get(), f.keys[i].c_str(), -1, &value));
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 BENCHMARK(BM_StoreLookup)->Apply(containerSizes);
 
@@ -181,23 +176,19 @@ struct MapFixture {
 template <class Map>
 void BM_MapLookup(benchmark::State& state) {
     MapFixture<Map> f(state.range(0));
-    size_t i = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         auto it = f.map.find(std::string_view(f.keys[i]));
         benchmark::DoNotOptimize(it->second);
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 
 template <class Map>
 void BM_MapChange(benchmark::State& state) {
     MapFixture<Map> f(state.range(0));
-    size_t i = 0;
     int64_t n = 0;
-    for (auto _ : state) {
+    forScatteredKeys(state, f.keys.size(), [&](size_t i) {
         f.map.find(std::string_view(f.keys[i]))->second = ++n;
-        i = nextIndex(i, f.keys.size());
-    }
+    });
 }
 
 using StdMap = std::map<std::string, int64_t, std::less<>>;

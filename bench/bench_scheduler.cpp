@@ -15,21 +15,11 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"
 #include "pb/pb_runtime_clock.h"
+#include "bench_module_started.hpp"
 
 namespace {
 
-// The module "cs" running in the manual clock mode for one benchmark.
-struct ModuleStarted {
-    ModuleStarted() {
-        pbRuntimeSetManualClock(PB_TRUE);
-        pbRuntimeStart(nullptr);
-        pbRuntimeLoadModuleCstr("cs", -1);
-    }
-    ~ModuleStarted() {
-        pbRuntimeStop();
-        pbRuntimeManualRunPending();
-    }
-};
+using bench::ModuleStarted;
 
 void BM_SchedulerClientTrySchedule(benchmark::State& state) {
     ModuleStarted started;

@@ -8,11 +8,18 @@ set(VORLIX_PRODUCT_VERSION
 set(VORLIX_PRODUCT_BUILD_TIME "UTC 2026-08-14 08:30:04 (Friday)")
 configure_file("${CMAKE_CURRENT_LIST_DIR}/pb_product.h.in" "${CMAKE_BINARY_DIR}/generated/pb/pb_product.h" @ONLY)
 
+# vorlix_warnings(TARGET): the warnings every target of the project is built
+# with; VORLIX_WERROR makes them errors.
+function(vorlix_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${VORLIX_WERROR}>:-Werror>)
+endfunction()
+
 # vorlix_library(NAME DIR PREFIX [LIBS ...]): a shared library made of every
 # .cpp below source/DIR, exporting only the names that begin with PREFIX.
 function(vorlix_library name dir prefix)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/source/${dir}/*.cpp")
   add_library(${name} SHARED ${srcs})
+  vorlix_warnings(${name})
   target_include_directories(${name} PUBLIC "$<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/source>"
     "$<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/generated>"
     "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>")
@@ -53,15 +60,22 @@ function(vorlix_library name dir prefix)
   install(FILES "${CMAKE_BINARY_DIR}/pkgconfig/${name}.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 endfunction()
 
-# vorlix_test(FILE LIBS...): one GoogleTest program for one test source.
+# vorlix_test(FILE [LIBS libs...] [PROPERTIES props...]): one GoogleTest
+# program for one test source. Each case is its own ctest entry, named
+# <program>.<Suite>.<Case> (the cases are listed when ctest runs, so a build
+# needs no run of the program); PROPERTIES are added to every case.
 function(vorlix_test file)
+  cmake_parse_arguments(arg "" "" "LIBS;PROPERTIES" ${ARGN})
   get_filename_component(stem "${file}" NAME_WE)
   file(RELATIVE_PATH rel "${CMAKE_SOURCE_DIR}/tests" "${file}")
   get_filename_component(reldir "${rel}" DIRECTORY)
   string(REPLACE "/" "_" prefix "${reldir}")
   set(t "test_${prefix}_${stem}")
   add_executable(${t} "${file}")
-  target_link_libraries(${t} PRIVATE vorlix_test_support ${ARGN})
-  add_test(NAME ${t} COMMAND ${t})
-  set_tests_properties(${t} PROPERTIES TIMEOUT 600)
+  vorlix_warnings(${t})
+  target_link_libraries(${t} PRIVATE vorlix_test_support ${arg_LIBS})
+  # A case runs on the manual clock and never waits for the wall clock; the
+  # timeout only leaves room for a loaded machine and the sanitizers.
+  gtest_discover_tests(${t} TEST_PREFIX "${t}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120 ${arg_PROPERTIES})
 endfunction()

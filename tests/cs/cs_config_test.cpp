@@ -3,9 +3,11 @@
 // private-data form, and a full cycle through the files and a restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cs/cs.h"
 #include "cs/config/cs_config_store.h"
@@ -63,11 +65,21 @@ void thingSetConfig(PB_OBJ*, PB_OBJ* obj, PB_STORE* config) {
     t->config = pbStoreRetain(config);
 }
 
-int demoSetConfigCalls = 0;
-std::string demoLastConfig;
-void demoSetConfig(PB_OBJ*, PB_STORE* config) {
-    ++demoSetConfigCalls;
-    demoLastConfig = encode(config);
+// Every store handed to a module backend, as "<module> <JSON>".
+std::vector<std::string> moduleConfigs;
+template <const char* Module>
+void recordModuleConfig(PB_OBJ*, PB_STORE* config) {
+    moduleConfigs.push_back(std::string(Module) + " " + encode(config));
+}
+constexpr char trName[] = "tr", pbName[] = "pb";
+
+// The stores module backends were handed since the last call, in order of
+// module name.
+std::vector<std::string> takeModuleConfigs() {
+    std::vector<std::string> calls = std::move(moduleConfigs);
+    moduleConfigs.clear();
+    std::sort(calls.begin(), calls.end());
+    return calls;
 }
 
 class CsConfig : public vtest::CsModuleTest {
@@ -239,22 +251,22 @@ TEST_F(CsConfig, ObjectsAreFreedOutsideTheLocks) {
     thingFreeWaitsForLocks = false;
 }
 
-// A module of the process gets its part of the "modules" store, an empty
-// store when the store does not name it, and nothing for an empty entry.
+// A module of the process gets exactly one call per configuration: its
+// part of the "modules" store, an empty store when the store does not name
+// it, and none for an empty entry.
 TEST_F(CsConfig, ModulesGetTheirPartOrAnEmptyStore) {
     PB_MODULE* tr = pbRuntimeModule(str("tr").get());
-    ASSERT_TRUE(tr);
-    auto backend = adopt(csModuleBackendCreate(tr, nullptr, demoSetConfig, nullptr, nullptr, nullptr));
-    demoSetConfigCalls = 0;
+    PB_MODULE* pbm = pbRuntimeModule(str("pb").get());
+    ASSERT_TRUE(tr && pbm);
+    auto trBackend = adopt(csModuleBackendCreate(tr, nullptr, recordModuleConfig<trName>, nullptr, nullptr, nullptr));
+    auto pbBackend = adopt(csModuleBackendCreate(pbm, nullptr, recordModuleConfig<pbName>, nullptr, nullptr, nullptr));
+    takeModuleConfigs();
     apply(R"({"modules":{"tr":{"config":{"level":2}}}})");
-    EXPECT_EQ(demoSetConfigCalls, 1);
-    EXPECT_EQ(demoLastConfig, vtest::canonical(R"({"level":2})"));
+    EXPECT_EQ(takeModuleConfigs(), (std::vector<std::string>{"pb {}\n", "tr " + vtest::canonical(R"({"level":2})")}));
     apply(R"({"modules":{"cs":{}}})");
-    EXPECT_EQ(demoSetConfigCalls, 2);
-    EXPECT_EQ(demoLastConfig, "{}\n");
-    apply(R"({"modules":{"tr":{}}})");
-    EXPECT_EQ(demoSetConfigCalls, 2);
-
+    EXPECT_EQ(takeModuleConfigs(), (std::vector<std::string>{"pb {}\n", "tr {}\n"}));
+    apply(R"({"modules":{"tr":{},"pb":{}}})");
+    EXPECT_EQ(takeModuleConfigs(), std::vector<std::string>{});
 }
 
 TEST_F(CsConfig, TraceGetsPrivateDataOnlyWhenTheOptionsAskForIt) {

@@ -14,12 +14,14 @@
 #include "support/cs_fixture.hpp"
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using vtest::Listener;
 using vtest::take;
+using vtest::str;
 
 PB_SORT_DEFINE(sortA, &cs___module, "TEST_MULTI_A", nullptr, nullptr, nullptr);
 PB_SORT_DEFINE(sortB, &cs___module, "TEST_MULTI_B", nullptr, nullptr, nullptr);
@@ -28,7 +30,6 @@ using Obj = pb::Ref<PB_OBJ>;
 using Multi = pb::Ref<CS_OBJECT_MULTI_OBSERVER>;
 using Domain = pb::Ref<CS_OBJECT_DOMAIN_OBSERVER>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
 Obj thing(PB_SORT* sort = &sortA) { return adopt(pb___ObjCreate(sizeof(PB_OBJ), sort)); }
 void set(const char* name, const Obj& object) {
     auto rec = adopt(csObjectRecordCreate(str(name).get(), object.get()));

@@ -16,11 +16,13 @@
 #include "support/cs_fixture.hpp"
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using vtest::Listener;
+using vtest::str;
 
 PB_SORT_DEFINE(sortA, &cs___module, "TEST_OBSERVED_A", nullptr, nullptr, nullptr);
 PB_SORT_DEFINE(sortB, &cs___module, "TEST_OBSERVED_B", nullptr, nullptr, nullptr);
@@ -29,7 +31,6 @@ using Obj = pb::Ref<PB_OBJ>;
 using Rec = pb::Ref<CS_OBJECT_RECORD>;
 using Observer = pb::Ref<CS_OBJECT_OBSERVER>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
 Obj thing(PB_SORT* sort = &sortA) { return adopt(pb___ObjCreate(sizeof(PB_OBJ), sort)); }
 Rec record(const char* name, const Obj& object) { return adopt(csObjectRecordCreate(str(name).get(), object.get())); }
 void set(const Rec& rec) { csObjectTableSet(rec.get()); }

@@ -13,11 +13,13 @@
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
 #include "tr/tr.h"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using vtest::take;
+using vtest::str;
 
 PB_SORT_DEFINE(thingSort, &cs___module, "TEST_THING", nullptr, nullptr, nullptr);
 PB_SORT_DEFINE(otherSort, &cs___module, "TEST_OTHER", nullptr, nullptr, nullptr);
@@ -25,7 +27,6 @@ PB_SORT_DEFINE(otherSort, &cs___module, "TEST_OTHER", nullptr, nullptr, nullptr)
 using Obj = pb::Ref<PB_OBJ>;
 using Rec = pb::Ref<CS_OBJECT_RECORD>;
 
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
 Obj thing(PB_SORT* sort = &thingSort) { return adopt(pb___ObjCreate(sizeof(PB_OBJ), sort)); }
 Rec record(const char* name, const Obj& object) { return adopt(csObjectRecordCreate(str(name).get(), object.get())); }
 

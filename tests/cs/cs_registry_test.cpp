@@ -7,11 +7,13 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/cs_fixture.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using vtest::take;
+using vtest::str;
 
 PB_SORT_DEFINE(testSortA, &cs___module, "TEST_SORT_A", nullptr, nullptr, nullptr);
 PB_SORT_DEFINE(testSortB, &cs___module, "TEST_SORT_B", nullptr, nullptr, nullptr);
@@ -20,8 +22,6 @@ PB_SORT_DEFINE(lowerSort, &cs___module, "lower_sort", nullptr, nullptr, nullptr)
 const PB_MODULE_RECORD demoRecord = {2, "vorlix", "Vorlix Server", 4, 14, 21, "", "", "", "demo", "Demo", "1.0",
                                      "pb", ""};
 PB_MODULE_DEFINE(demoModule, &demoRecord, nullptr, nullptr, nullptr, nullptr);
-
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
 
 // Callbacks that answer with a store naming what was called.
 PB_STORE* mark(const char* what, PB_BOOL a, PB_BOOL b) {

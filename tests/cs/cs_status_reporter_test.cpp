@@ -15,12 +15,12 @@
 #include "support/listener.hpp"
 #include "support/live_objects.hpp"
 #include "tr/tr.h"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
-
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
+using vtest::str;
 
 void count(void* context) { static_cast<std::atomic<int>*>(context)->fetch_add(1); }
 
@@ -46,6 +46,18 @@ struct CsStatusReporter : testing::Test {
     pb::Ref<PB_SIGNALABLE> counting(std::atomic<int>* n) { return adopt(pbSignalableCreateWithCallback(count, n)); }
     pb::Ref<CS_STATUS_ITEMS> snapshot() { return adopt(csStatusItems(stat.get())); }
     pb::Ref<TR_PROPERTY_VALUE> property(const char* key) { return adopt(trStreamPropertyCstr(stream.get(), key, -1)); }
+    // The property read as a bool or an int; a missing one fails the test
+    // (and reads as false or -1) instead of stopping the program.
+    bool boolProperty(const char* key) {
+        auto value = property(key);
+        EXPECT_TRUE(value) << "no trace property " << key;
+        return value && trPropertyValueBool(value.get());
+    }
+    PB_INT intProperty(const char* key) {
+        auto value = property(key);
+        EXPECT_TRUE(value) << "no trace property " << key;
+        return value ? trPropertyValueInt(value.get()) : -1;
+    }
 
     pb::Ref<TR_STREAM> owner = adopt(trStreamCreateCstr("TEST_OWNER", -1));
     pb::Ref<CS_STATUS_REPORTER> rep;
@@ -64,7 +76,7 @@ TEST_F(CsStatusReporter, FreshReporterIsEmptyOpenAndTraced) {
 
     csStatusReporterSetUp(rep.get(), 3);
     EXPECT_TRUE(csStatusItemBoolValue(adopt(csStatusReporterItemCstr(rep.get(), "csUp", -1)).get()));
-    EXPECT_TRUE(trPropertyValueBool(property("csUp").get()));
+    EXPECT_TRUE(boolProperty("csUp"));
 }
 
 // The setters share one path per value type whatever form the name takes;
@@ -232,7 +244,7 @@ TEST_F(CsStatusReporter, ManyThreadsWriteReadAndListen) {
     for (const char* name : names) {
         auto item = adopt(csStatusItemsItemCstr(items.get(), name, -1));
         EXPECT_EQ(csStatusItemIntValue(item.get()), kRounds);
-        EXPECT_EQ(trPropertyValueInt(property(name).get()), kRounds);
+        EXPECT_EQ(intProperty(name), kRounds);
     }
 }
 

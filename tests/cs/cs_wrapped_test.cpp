@@ -10,19 +10,19 @@
 #include "support/cs_fixture.hpp"
 #include "support/live_objects.hpp"
 #include "support/store_text.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using vtest::take;
+using vtest::str;
 
 PB_SORT_DEFINE(widgetSort, &cs___module, "TEST_WIDGET", nullptr, nullptr, nullptr);
 
 using Store = pb::Ref<PB_STORE>;
 using Obj = pb::Ref<PB_OBJ>;
 using Options = pb::Ref<CS_WRAPPED_OPTIONS>;
-
-pb::Ref<PB_STRING> str(const char* t) { return adopt(pbStringCreateFromCstr(t, -1)); }
 
 Store storeWith(const char* key, const char* value) {
     Store s = adopt(pbStoreCreate());

@@ -6,12 +6,11 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-std::string bytes(PB_BUFFER* b) {
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(b)), size_t(pbBufferLength(b)));
-}
+using vtest::bytes;
 
 pb::Ref<PB_BUFFER> buf(const std::string& s) {
     return pb::adopt(pbBufferCreateFromBytes(s.data(), PB_INT(s.size())));

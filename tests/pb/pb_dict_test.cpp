@@ -12,12 +12,13 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using Obj = pb::Ref<PB_OBJ>;
 
-Obj str(const std::string& text) { return pb::adopt(pbStringObj(pbStringCreateFromCstr(text.c_str(), -1))); }
+using vtest::strObj;
 
 // A model key: an integer, or an object (integers first).
 struct Key {
@@ -59,10 +60,10 @@ TEST(PbDict, RandomEditsMatchModelAndLeaveSnapshotsIntact) {
         bool growing = step < 60000;
         Key key;
         key.i = PB_INT(rng() % 40000) - 20000;
-        if (rng() % 2) key.obj = str("k" + std::to_string(key.i));
+        if (rng() % 2) key.obj = strObj("k" + std::to_string(key.i));
         unsigned op = rng() % 10;
         if (op < (growing ? 7u : 2u)) {
-            Obj value = str(std::to_string(step));
+            Obj value = strObj(std::to_string(step));
             if (!key.obj) pbDictSetIntKey(d.out(), key.i, value.get());
             else if (op % 2) pbDictSetStringKey(d.out(), pbStringFrom(key.obj.obj()), value.get());
             else pbDictSetStringKeyCstr(d.out(), ("k" + std::to_string(key.i)).c_str(), -1, value.get());
@@ -112,10 +113,10 @@ TEST(PbDict, SwingsBetweenSmallFormAndTreeWithSnapshotsIntact) {
             if (rng() % 4) {
                 std::string text = prefixes[rng() % 2];
                 for (unsigned n = 1 + rng() % 5; n > 0; --n) text += chars[rng() % 3];
-                key.obj = str(text);
+                key.obj = strObj(text);
             }
             if (rng() % 4 != 0 ? growing : !growing) {
-                Obj value = str(std::to_string(model.size()));
+                Obj value = strObj(std::to_string(model.size()));
                 if (key.obj) pbDictSetObjKey(d.out(), key.obj.obj(), value.get());
                 else pbDictSetIntKey(d.out(), key.i, value.get());
                 model[key] = value;
@@ -141,7 +142,7 @@ TEST(PbDict, OrdersIntegerKeysBeforeObjectKeys) {
     auto d = pb::adopt(pbDictCreate());
     auto vecKey = pb::adopt(pbVectorCreate());
     auto dictKey = pb::adopt(pbDictCreate());
-    auto v = str("v");
+    auto v = strObj("v");
     pbDictSetObjKey(d.out(), pbVectorObj(vecKey.get()), v.get());
     pbDictSetStringKeyCstr(d.out(), "\xC3\xA9", -1, v.get());  // U+00E9
     pbDictSetStringKeyCstr(d.out(), "b", -1, v.get());
@@ -156,13 +157,13 @@ TEST(PbDict, OrdersIntegerKeysBeforeObjectKeys) {
     EXPECT_EQ(pb::adopt(pbDictKeyAt(d.get(), 2)).get(), pbDictObj(dictKey.get()));
     const char* strings[] = {"a", "b", "\xC3\xA9"};
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(pbObjEquals(pb::adopt(pbDictKeyAt(d.get(), 3 + i)).obj(), str(strings[i]).obj()));
+        EXPECT_TRUE(pbObjEquals(pb::adopt(pbDictKeyAt(d.get(), 3 + i)).obj(), strObj(strings[i]).obj()));
     EXPECT_EQ(pb::adopt(pbDictKeyAt(d.get(), 6)).get(), pbVectorObj(vecKey.get()));
     // A string key is an object key: every form finds the same entry.
-    pbDictSetObjKey(d.out(), str("b").obj(), str("w").obj());
+    pbDictSetObjKey(d.out(), strObj("b").obj(), strObj("w").obj());
     auto w = pb::adopt(pbDictStringKeyCstr(d.get(), "b", 1));
-    EXPECT_TRUE(pbObjEquals(w.get(), str("w").obj()));
-    EXPECT_TRUE(pbDictHasStringKey(d.get(), pbStringFrom(str("b").obj())));
+    EXPECT_TRUE(pbObjEquals(w.get(), strObj("w").obj()));
+    EXPECT_TRUE(pbDictHasStringKey(d.get(), pbStringFrom(strObj("b").obj())));
     EXPECT_FALSE(pbDictHasStringKeyCstr(d.get(), "c", -1));
     EXPECT_FALSE(pbDictHasIntKey(d.get(), 4));
     EXPECT_EQ(pbDictIntKey(d.get(), 4), nullptr);
@@ -173,19 +174,24 @@ TEST(PbDict, OrdersIntegerKeysBeforeObjectKeys) {
 TEST(PbDict, EqualsComparesKeysAndValues) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto a = pb::adopt(pbDictCreate()), b = pb::adopt(pbDictCreate());
-    for (int i = 0; i < 100; ++i) pbDictSetIntKey(a.out(), i, str(std::to_string(i)).get());
-    for (int i = 99; i >= 0; --i) pbDictSetIntKey(b.out(), i, str(std::to_string(i)).get());
+    for (int i = 0; i < 100; ++i) pbDictSetIntKey(a.out(), i, strObj(std::to_string(i)).get());
+    for (int i = 99; i >= 0; --i) pbDictSetIntKey(b.out(), i, strObj(std::to_string(i)).get());
     EXPECT_TRUE(pbDictEquals(a.get(), b.get()));  // equal by content, built apart
     PB_DICT* held = b.get();
     pbDictDelIntKey(b.out(), 1000);  // absent: no change, no copy
     EXPECT_EQ(b.get(), held);
-    pbDictSetIntKey(b.out(), 50, str("x").get());
+    pbDictSetIntKey(b.out(), 50, strObj("x").get());
     EXPECT_FALSE(pbDictEquals(a.get(), b.get()));
     EXPECT_LT(pbDictCompare(a.get(), b.get()), 0);  // "50" < "x"
     pbDictDelIntKey(b.out(), 50);
     EXPECT_LT(pbDictCompare(a.get(), b.get()), 0);  // key 50 before key 51
+    pbDictSetIntKey(b.out(), 50, strObj("50").get());
+    pbDictDelIntKey(b.out(), 99);  // now a prefix of a: the shorter first, from either side
+    EXPECT_GT(pbDictCompare(a.get(), b.get()), 0);
+    EXPECT_LT(pbDictCompare(b.get(), a.get()), 0);
     pbDictClear(b.out());
-    EXPECT_GT(pbDictCompare(a.get(), b.get()), 0);  // longer after
+    EXPECT_GT(pbDictCompare(a.get(), b.get()), 0);
+    EXPECT_LT(pbDictCompare(b.get(), a.get()), 0);
 }
 
 // A dictionary stored into itself holds its former state; no cycle leaks.
@@ -228,7 +234,7 @@ TEST(PbDict, SoleValueOnlyWhenNothingIsShared) {
 TEST(PbDict, ThreadsShareOneValueAndChangeTheirOwnCopies) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto shared = pb::adopt(pbDictCreate());
-    for (int i = 0; i < 5000; ++i) pbDictSetIntKey(shared.out(), i, str(std::to_string(i)).get());
+    for (int i = 0; i < 5000; ++i) pbDictSetIntKey(shared.out(), i, strObj(std::to_string(i)).get());
     std::vector<std::thread> threads;
     std::vector<PB_INT> lengths(4);
     for (int t = 0; t < 4; ++t) {
@@ -250,7 +256,7 @@ TEST(PbDict, ThreadsShareOneValueAndChangeTheirOwnCopies) {
 
 TEST(PbDictDeathTest, PositionalPreconditions) {
     auto d = pb::adopt(pbDictCreate());
-    pbDictSetStringKeyCstr(d.out(), "a", -1, str("v").get());
+    pbDictSetStringKeyCstr(d.out(), "a", -1, strObj("v").get());
     EXPECT_DEATH(pbDictIntKeyAt(d.get(), 0), "pb_dict.cpp:[0-9]+: pbDictKeyIsIntAt\\(dict, index\\)");
     EXPECT_DEATH(pbDictValueAt(d.get(), 1), "pb_dict.cpp:[0-9]+: index >= 0 && index < dict->entries.size\\(\\)");
     EXPECT_DEATH(pbDictDelAt(d.out(), -1), "index >= 0 && index < \\(\\*dict\\)->entries.size\\(\\)");

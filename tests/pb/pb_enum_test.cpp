@@ -6,18 +6,11 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-std::string text(PB_STRING* s) {
-    if (!s) return "<null>";
-    PB_INT n;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    pbStringRelease(s);
-    return out;
-}
+using vtest::take;
 
 TEST(PbEnum, GeneratesAndParsesLiteralNames) {
     VTEST_NO_LEAKS_IN_SCOPE();
@@ -28,8 +21,8 @@ TEST(PbEnum, GeneratesAndParsesLiteralNames) {
     pbEnumSetEnumerantCstr(e.out(), "MODE_DISABLED_HERE", -1, 2);
     EXPECT_EQ(pbEnumLength(shared.get()), 2);  // the other holder is unchanged
     EXPECT_EQ(pbEnumLength(e.get()), 3);
-    EXPECT_EQ(text(pbEnumGenerate(e.get(), 2)), "MODE_DISABLED_HERE");
-    EXPECT_EQ(text(pbEnumGenerate(e.get(), 7)), "<null>");
+    EXPECT_EQ(take(pbEnumGenerate(e.get(), 2)), "MODE_DISABLED_HERE");
+    EXPECT_EQ(take(pbEnumGenerate(e.get(), 7)), "<null>");
     EXPECT_EQ(pbEnumParseCstr(e.get(), "MODE_DISABLED", -1), 1);
     EXPECT_EQ(pbEnumParseCstr(e.get(), "MODE_disabled", -1), -1);
     EXPECT_EQ(pbEnumParseCstr(shared.get(), "MODE_DISABLED_HERE", -1), -1);
@@ -42,8 +35,8 @@ TEST(PbFlagset, GeneratesAndParsesFlagWords) {
     pbFlagsetSetFlagCstr(f.out(), "FLAG_FORCE", -1, 1);
     pbFlagsetSetFlagCstr(f.out(), "FLAG_LATE", -1, 4);
     EXPECT_TRUE(pbFlagsetHasFlagCstr(f.get(), "FLAG_FORCE", -1));
-    EXPECT_EQ(text(pbFlagsetGenerate(f.get(), 5)), "FLAG_FORCE, FLAG_LATE");
-    EXPECT_EQ(text(pbFlagsetGenerate(f.get(), 2)), "");
+    EXPECT_EQ(take(pbFlagsetGenerate(f.get(), 5)), "FLAG_FORCE, FLAG_LATE");
+    EXPECT_EQ(take(pbFlagsetGenerate(f.get(), 2)), "");
     EXPECT_EQ(pbFlagsetParseCstr(f.get(), "FLAG_LATE|FLAG_FORCE", -1), 5);
     EXPECT_EQ(pbFlagsetParseCstr(f.get(), " FLAG_LATE, UNKNOWN ", -1), 4);
     EXPECT_EQ(pbFlagsetParseCstr(f.get(), "UNKNOWN", -1), 0);

@@ -8,17 +8,11 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-std::string text(PB_STRING* s) {
-    PB_INT n;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    pbStringRelease(s);
-    return out;
-}
+using vtest::take;
 
 TEST(PbName, Rules) {
     VTEST_NO_LEAKS_IN_SCOPE();
@@ -44,18 +38,18 @@ TEST(PbIdentifier, UniqueCanonicalAndParsable) {
     std::set<std::string> seen;
     for (int i = 0; i < 1000; ++i) {
         auto id = pb::adopt(pbIdentifierCreate());
-        std::string s = text(pbIdentifierString(id.get()));
+        std::string s = take(pbIdentifierString(id.get()));
         ASSERT_EQ(s.size(), 36u);
         ASSERT_EQ(s.find_first_not_of("0123456789abcdef-"), std::string::npos);
         EXPECT_TRUE(seen.insert(s).second);
         auto back = pb::adopt(pbIdentifierTryCreateFromCstr(s.c_str(), -1));
         ASSERT_TRUE(back);
         EXPECT_TRUE(pbIdentifierEquals(id.get(), back.get()));
-        EXPECT_EQ(text(pbIdentifierToString(back.get())), s);
+        EXPECT_EQ(take(pbIdentifierToString(back.get())), s);
     }
     auto upper = pb::adopt(pbIdentifierTryCreateFromCstr("0123ABCD-0000-4000-8000-00000000FFFF", -1));
     ASSERT_TRUE(upper);
-    EXPECT_EQ(text(pbIdentifierString(upper.get())), "0123abcd-0000-4000-8000-00000000ffff");
+    EXPECT_EQ(take(pbIdentifierString(upper.get())), "0123abcd-0000-4000-8000-00000000ffff");
     for (const char* bad : {"", "0123abcd-0000-4000-8000-00000000fff", "0123abcd00000-4000-8000-00000000ffff",
                             "0123abcd-0000-4000-8000-00000000fffg", "0123abcd-0000-4000-8000-00000000ffff0"})
         EXPECT_FALSE(pb::adopt(pbIdentifierTryCreateFromCstr(bad, -1))) << bad;
@@ -69,7 +63,7 @@ TEST(PbTime, ParsesValidDatesOnlyAndOrdersThem) {
     ASSERT_TRUE(a && b && leap);
     EXPECT_LT(pbTimeCompare(a.get(), b.get()), 0);
     EXPECT_LT(pbTimeCompare(leap.get(), b.get()), 0);
-    EXPECT_EQ(text(pbTimeToString(b.get())), "2024-04-02");
+    EXPECT_EQ(take(pbTimeToString(b.get())), "2024-04-02");
     for (const char* bad : {"2023-02-29", "1900-02-29", "2024-13-01", "2024-04-31", "24-04-02", "2024/04/02",
                             "2024-04-02 ", "0000-01-01"})
         EXPECT_FALSE(pb::adopt(pbTimeTryCreateFromCstr(bad, -1))) << bad;
@@ -85,8 +79,8 @@ TEST(PbModuleVersion, ParsesOrdersAndPrints) {
     EXPECT_EQ(pbModuleVersionPatch(v2.get()), 3);
     EXPECT_LT(pbModuleVersionCompare(v1.get(), v3.get()), 0);
     EXPECT_LT(pbModuleVersionCompare(v3.get(), v2.get()), 0);
-    EXPECT_EQ(text(pbModuleVersionToString(v2.get())), "6.0.3");
-    EXPECT_EQ(text(pbModuleVersionToString(v3.get())), "6.0");
+    EXPECT_EQ(take(pbModuleVersionToString(v2.get())), "6.0.3");
+    EXPECT_EQ(take(pbModuleVersionToString(v3.get())), "6.0");
     for (const char* bad : {"", "1", "1.", ".1", "1.2.3.4", "a.b", "-1.0", "1.+2", "1.2 "})
         EXPECT_FALSE(pb::adopt(pbModuleVersionTryCreateFromCstr(bad, -1))) << bad;
 }

@@ -13,6 +13,7 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store_encoding.h"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -39,14 +40,7 @@ struct PbPathTest : testing::Test {
     static std::string content(PB_STRING* p) {
         auto b = adopt(pbPathFileReadBuffer(p));
         if (!b) return "<none>";
-        return std::string(reinterpret_cast<const char*>(pbBufferBacking(b.get())), size_t(pbBufferLength(b.get())));
-    }
-    static std::string filePath(PB_STRING* p) {
-        PB_INT n = 0;
-        char* c = pbStringConvertToCstr(p, &n);
-        std::string out(c, size_t(n));
-        pb___MemFree(c);
-        return out;
+        return vtest::bytes(b.get());
     }
     int filesInDir() {
         std::string cmd = "ls -A " + dir + " | wc -l";
@@ -84,16 +78,16 @@ TEST_F(PbPathTest, WriteReplacesAtomicallyAndFailureKeepsThePreviousFile) {
 TEST_F(PbPathTest, WrittenFilesAreOwnerOnlyAndNeverWidened) {
     auto modeOf = [](PB_STRING* p) {
         struct stat st;
-        EXPECT_EQ(::stat(filePath(p).c_str(), &st), 0);
+        EXPECT_EQ(::stat(vtest::utf8(p).c_str(), &st), 0);
         return st.st_mode & 07777;
     };
     auto p = path("cs.vqconfig");
     ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("a").get()));
     EXPECT_EQ(modeOf(p.get()), 0600u);
-    ::chmod(filePath(p.get()).c_str(), 0644);  // as an older release wrote it
+    ::chmod(vtest::utf8(p.get()).c_str(), 0644);  // as an older release wrote it
     ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("b").get()));
     EXPECT_EQ(modeOf(p.get()), 0600u);
-    ::chmod(filePath(p.get()).c_str(), 0400);  // narrowed by an administrator
+    ::chmod(vtest::utf8(p.get()).c_str(), 0400);  // narrowed by an administrator
     ASSERT_TRUE(pbPathFileWriteBuffer(p.get(), bytes("c").get()));
     EXPECT_EQ(modeOf(p.get()), 0400u);
     EXPECT_EQ(content(p.get()), "c");

@@ -9,18 +9,11 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_runtime.h"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-std::string text(PB_STRING* s) {
-    if (!s) return "<null>";
-    PB_INT n;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    pbStringRelease(s);
-    return out;
-}
+using vtest::take;
 
 std::string moduleNames() {
     auto vec = pb::adopt(pbRuntimeModulesVector());
@@ -49,7 +42,7 @@ TEST(PbRuntime, LoadsAModuleByNameAndRunsItsHooksInOrder) {
     EXPECT_STREQ(log(), "startup;");
     EXPECT_EQ(moduleNames(), "pb rfc tinymod ");  // the used module came first
     auto version = pb::adopt(pbModuleVersion(tiny));
-    EXPECT_EQ(text(pbModuleVersionToString(version.get())), "1.2.3");
+    EXPECT_EQ(take(pbModuleVersionToString(version.get())), "1.2.3");
 
     pbRuntimeStop();
     EXPECT_STREQ(log(), "startup;halt;shutdown;finalRelease;");
@@ -67,12 +60,11 @@ TEST(PbRuntime, SaysWhyAModuleDidNotLoad) {
     auto paths = pb::adopt(pbRuntimePathsCreate());
     pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_MODULES, dir, -1);
     pbRuntimeStart(paths.get());
-    auto name = [](const char* n) { return pb::adopt(pbStringCreateFromCstr(n, -1)); };
     PB_STRING* reason = nullptr;
-    EXPECT_EQ(pbRuntimeLoadModuleWithReason(name("nosuchmodule").get(), &reason), nullptr);
-    EXPECT_EQ(text(reason).rfind("libvorlix-nosuchmodule.so not found (looked for " + std::string(dir), 0), 0u);
-    EXPECT_EQ(pbRuntimeLoadModuleWithReason(name("other").get(), &reason), nullptr);
-    EXPECT_EQ(text(reason), copy + " has no module descriptor other___module");
+    EXPECT_EQ(pbRuntimeLoadModuleWithReason(vtest::str("nosuchmodule").get(), &reason), nullptr);
+    EXPECT_EQ(take(reason).rfind("libvorlix-nosuchmodule.so not found (looked for " + std::string(dir), 0), 0u);
+    EXPECT_EQ(pbRuntimeLoadModuleWithReason(vtest::str("other").get(), &reason), nullptr);
+    EXPECT_EQ(take(reason), copy + " has no module descriptor other___module");
     pbRuntimeStop();
     std::filesystem::remove_all(dir);
 }
@@ -86,11 +78,11 @@ TEST(PbRuntime, PathsAndInfo) {
     pbRuntimePathsSetPathCstr(paths.out(), PB_RUNTIME_PATH_CONFIGURATION, "/etc/vorlix", -1);
     pbRuntimeSetPaths(paths.get());
     auto now = pb::adopt(pbRuntimePaths());
-    EXPECT_EQ(text(pbRuntimePathsPath(now.get(), 4)), "/etc/vorlix");
+    EXPECT_EQ(take(pbRuntimePathsPath(now.get(), 4)), "/etc/vorlix");
 
     auto info = pb::adopt(pbRuntimeInfo());
-    EXPECT_EQ(text(pbStoreValueCstr(info.get(), "productVersion", -1)), "4.14.21");
-    EXPECT_EQ(text(pbStoreValueCstr(info.get(), "startTime", -1)).size(), 20u);
+    EXPECT_EQ(take(pbStoreValueCstr(info.get(), "productVersion", -1)), "4.14.21");
+    EXPECT_EQ(take(pbStoreValueCstr(info.get(), "startTime", -1)).size(), 20u);
     pbRuntimeStop();
 }
 

@@ -10,15 +10,14 @@
 #include "pb/pb_store.h"
 #include "pb/pb_store_encoding.h"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 using Store = pb::Ref<PB_STORE>;
 
-std::string bytes(PB_BUFFER* b) {
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(b)), size_t(pbBufferLength(b)));
-}
+using vtest::bytes;
 
 std::string encode(PB_STORE* s, PB_STORE_HEADER* h = nullptr) {
     auto b = adopt(pbStoreEncode(s, h));
@@ -30,11 +29,7 @@ std::string errorOf(const std::string& text) {
     auto buffer = adopt(pbBufferCreateFromBytes(text.data(), PB_INT(text.size())));
     auto error = adopt(pbStoreDecodeError(buffer.get()));
     if (!error) return "";
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(error.get(), &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
+    return vtest::utf8(error.get());
 }
 
 Store decode(const std::string& text, pb::Ref<PB_STORE_HEADER>* header = nullptr) {

@@ -11,20 +11,14 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using Store = pb::Ref<PB_STORE>;
 
-std::string utf8(PB_STRING* s) {
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
-}
-
-pb::Ref<PB_STRING> str(const std::string& text) { return pb::adopt(pbStringCreateFromCstr(text.c_str(), -1)); }
+using vtest::str;
+using vtest::utf8;
 
 // A model value: its type, an int/bool, or a string or sub-store.
 struct Value {
@@ -302,6 +296,27 @@ TEST(PbStore, ComparesByContent) {
     EXPECT_LT(pbStoreCompare(a.get(), b.get()), 0);  // key "j" before "k"
     pbStoreSetStoreCstr(b.out(), "j", -1, array.get());
     EXPECT_LT(pbStoreCompare(a.get(), b.get()), 0);  // sub-stores compare by content
+}
+
+// A store that begins with all of another's entries orders after it, seen
+// from either side, maps and arrays alike.
+TEST(PbStore, APrefixOrdersFirst) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    for (bool array : {false, true}) {
+        Store empty = pb::adopt(array ? pbStoreCreateArray() : pbStoreCreate());
+        Store shorter = empty, longer = empty;
+        for (const char* key : {"a", "b", "c"}) {
+            for (Store* s : {&shorter, &longer}) {
+                if (s == &shorter && key[0] == 'c') continue;
+                if (array) pbStoreAppendValueInt(s->out(), 7);
+                else pbStoreSetValueIntCstr(s->out(), key, -1, 7);
+            }
+        }
+        for (auto [first, second] : {std::pair{empty.get(), shorter.get()}, {shorter.get(), longer.get()}}) {
+            EXPECT_EQ(pbStoreCompare(first, second), -1) << (array ? "array" : "map");
+            EXPECT_EQ(pbStoreCompare(second, first), 1) << (array ? "array" : "map");
+        }
+    }
 }
 
 // A store set into itself holds its former state; no cycle leaks.

@@ -6,18 +6,12 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-std::string utf8(PB_STRING* s) {
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
-}
-
-pb::Ref<PB_STRING> str(const char* text) { return pb::adopt(pbStringCreateFromCstr(text, -1)); }
+using vtest::str;
+using vtest::utf8;
 
 TEST(PbString, Utf8RoundTripsAndReplacesInvalidBytes) {
     VTEST_NO_LEAKS_IN_SCOPE();

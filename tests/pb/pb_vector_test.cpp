@@ -9,13 +9,14 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 using Obj = pb::Ref<PB_OBJ>;
 using Model = std::vector<PB_OBJ*>;  // borrowed: the test keeps every object it made
 
-Obj str(const std::string& text) { return pb::adopt(pbStringObj(pbStringCreateFromCstr(text.c_str(), -1))); }
+using vtest::strObj;
 
 // Holds exactly the model's objects (by identity), in order.
 void expectMatches(PB_VECTOR* v, const Model& model) {
@@ -51,7 +52,7 @@ TEST(PbVector, RandomEditsMatchModelAndLeaveSnapshotsIntact) {
             bool insert = n == 0 || (growing && op < 7);
             bool set = !insert && (growing ? op == 7 : op < 2);
             if (insert) {
-                PB_OBJ* o = made.emplace_back(str("e" + std::to_string(made.size()))).obj();
+                PB_OBJ* o = made.emplace_back(strObj("e" + std::to_string(made.size()))).obj();
                 PB_INT at = n ? PB_INT(rng() % (n + 1)) : 0;
                 if (op == 0) at = n, pbVectorAppendObj(v.out(), o);
                 else if (op == 1) at = 0, pbVectorPrependObj(v.out(), o);
@@ -59,7 +60,7 @@ TEST(PbVector, RandomEditsMatchModelAndLeaveSnapshotsIntact) {
                 model.insert(model.begin() + at, o);
             } else if (set) {
                 PB_INT at = PB_INT(rng() % n);
-                PB_OBJ* o = made.emplace_back(str("s" + std::to_string(made.size()))).obj();
+                PB_OBJ* o = made.emplace_back(strObj("s" + std::to_string(made.size()))).obj();
                 pbVectorSetObjAt(v.out(), at, o);
                 model[size_t(at)] = o;
             } else {
@@ -81,11 +82,11 @@ TEST(PbVector, ChangeToSharedVectorCopiesOnlyOnePath) {
     std::vector<Obj> made;
     auto v = pb::adopt(pbVectorCreate());
     for (int i = 0; i < 10000; ++i) {
-        made.push_back(str(std::to_string(i)));
+        made.push_back(strObj(std::to_string(i)));
         pbVectorAppendObj(v.out(), made.back().get());
     }
     auto snapshot = v;
-    auto replacement = str("new");
+    auto replacement = strObj("new");
     pbVectorSetObjAt(v.out(), 5000, replacement.get());
     ASSERT_NE(v.get(), snapshot.get());
     int heldTwice = 0;
@@ -101,14 +102,15 @@ TEST(PbVector, ChangeToSharedVectorCopiesOnlyOnePath) {
 TEST(PbVector, ComparesElementwiseThenByLength) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto a = pb::adopt(pbVectorCreate()), b = pb::adopt(pbVectorCreate());
-    for (const char* s : {"a", "b"}) pbVectorAppendObj(a.out(), str(s).get());
-    for (const char* s : {"a", "b", "a"}) pbVectorAppendObj(b.out(), str(s).get());
-    EXPECT_LT(pbVectorCompare(a.get(), b.get()), 0);  // a prefix first
-    EXPECT_EQ(pbVectorIndexOfObj(b.get(), str("b").get()), 1);
-    EXPECT_EQ(pbVectorIndexOfObj(b.get(), str("c").get()), -1);
+    for (const char* s : {"a", "b"}) pbVectorAppendObj(a.out(), strObj(s).get());
+    for (const char* s : {"a", "b", "a"}) pbVectorAppendObj(b.out(), strObj(s).get());
+    EXPECT_LT(pbVectorCompare(a.get(), b.get()), 0);  // a prefix first, from either side
+    EXPECT_GT(pbVectorCompare(b.get(), a.get()), 0);
+    EXPECT_EQ(pbVectorIndexOfObj(b.get(), strObj("b").get()), 1);
+    EXPECT_EQ(pbVectorIndexOfObj(b.get(), strObj("c").get()), -1);
     pbVectorDelAt(b.out(), 2);
     EXPECT_TRUE(pbVectorEquals(a.get(), b.get()));  // equal by content, built apart
-    pbVectorSetObjAt(b.out(), 0, str("0").get());
+    pbVectorSetObjAt(b.out(), 0, strObj("0").get());
     EXPECT_GT(pbVectorCompare(a.get(), b.get()), 0);
     EXPECT_TRUE(pbVectorContainsOnly(a.get(), pbStringSort()));
     pbVectorAppendObj(a.out(), pbVectorObj(b.get()));
@@ -121,7 +123,7 @@ TEST(PbVector, ComparesElementwiseThenByLength) {
 TEST(PbVector, AppendingToItselfKeepsTheOldValue) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto v = pb::adopt(pbVectorCreate());
-    pbVectorAppendObj(v.out(), str("x").get());
+    pbVectorAppendObj(v.out(), strObj("x").get());
     PB_VECTOR* before = v.get();
     pbVectorAppendObj(v.out(), pbVectorObj(v.get()));
     ASSERT_EQ(pbVectorLength(v.get()), 2);
@@ -132,7 +134,7 @@ TEST(PbVector, AppendingToItselfKeepsTheOldValue) {
 
 TEST(PbVectorDeathTest, PositionsMustLieInTheVector) {
     auto v = pb::adopt(pbVectorCreate());
-    auto x = str("x");
+    auto x = strObj("x");
     pbVectorAppendObj(v.out(), x.get());
     EXPECT_DEATH(pbVectorObjAt(v.get(), 1), "pb_vector.cpp:[0-9]+: index >= 0 && index < vec->elements.size\\(\\)");
     EXPECT_DEATH(pbVectorInsertObj(v.out(), 2, x.get()), "index >= 0 && index <= \\(\\*vec\\)->elements.size\\(\\)");

@@ -9,6 +9,7 @@
 #include "pb/pb_ref.hpp"
 #include "rfc/rfc.h"
 #include "support/live_objects.hpp"
+#include "support/text.hpp"
 
 namespace {
 
@@ -17,12 +18,7 @@ pb::Ref<PB_BUFFER> buf(const std::string& s) {
 }
 
 std::string encode(const std::string& bytes, PB_INT selector) {
-    auto s = pb::adopt(rfcBaseEncodeToString(buf(bytes).get(), selector));
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s.get(), &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
+    return vtest::take(rfcBaseEncodeToString(buf(bytes).get(), selector));
 }
 
 // The decoded bytes, or "<null>" when the text is rejected.
@@ -30,7 +26,7 @@ std::string decode(const std::string& text, PB_INT selector) {
     auto s = pb::adopt(pbStringCreateFromCstr(text.data(), PB_INT(text.size())));
     auto b = pb::adopt(rfcBaseTryDecodeString(s.get(), selector));
     if (!b) return "<null>";
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(b.get())), size_t(pbBufferLength(b.get())));
+    return vtest::bytes(b.get());
 }
 
 TEST(RfcBase, EncodesTheStandardVectors) {

@@ -3,7 +3,6 @@
 #include "cs/base/cs_module.h"
 #include "pb/pb_runtime.h"
 #include "pb/pb_runtime_clock.h"
-#include "pb/pb_string.h"
 #include "support/live_objects.hpp"
 
 namespace vtest {
@@ -30,15 +29,5 @@ void CsModuleTest::TearDown() {
 }
 
 void CsModuleTest::advance(PB_INT ms) { pbRuntimeManualAdvance(ms); }
-
-std::string take(PB_STRING* s) {
-    if (!s) return "<null>";
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    pbStringRelease(s);
-    return out;
-}
 
 }  // namespace vtest

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pb/pb_obj.h"
+#include "support/text.hpp"
 
 namespace vtest {
 
@@ -23,8 +24,5 @@ protected:
 private:
     std::map<std::string, PB_INT> before_;
 };
-
-// UTF-8 of a string, which the helper releases ("<null>" for NULL).
-std::string take(PB_STRING* s);
 
 }  // namespace vtest

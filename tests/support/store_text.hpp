@@ -10,10 +10,9 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.h"
 #include "pb/pb_store_encoding.h"
+#include "support/text.hpp"
 
 namespace vtest {
-
-inline pb::Ref<PB_STRING> str(const char* text) { return pb::adopt(pbStringCreateFromCstr(text, -1)); }
 
 // The store written as JSON; a text that does not decode fails the test.
 inline pb::Ref<PB_STORE> json(const std::string& text) {
@@ -25,9 +24,7 @@ inline pb::Ref<PB_STORE> json(const std::string& text) {
 // The JSON form of a store ("<null>" for NULL).
 inline std::string encode(PB_STORE* store) {
     if (!store) return "<null>";
-    auto buffer = pb::adopt(pbStoreEncode(store, nullptr));
-    return std::string(reinterpret_cast<const char*>(pbBufferBacking(buffer.get())),
-                       size_t(pbBufferLength(buffer.get())));
+    return bytes(pb::adopt(pbStoreEncode(store, nullptr)).get());
 }
 
 // JSON text in the store's canonical form.

@@ -11,21 +11,14 @@
 #include "pb/pb_store.h"
 #include "support/live_objects.hpp"
 #include "tr/tr.h"
+#include "support/text.hpp"
 
 namespace {
 
 using pb::adopt;
 
-std::string utf8(PB_STRING* s) {
-    if (!s) return "<null>";
-    PB_INT n = 0;
-    char* c = pbStringConvertToCstr(s, &n);
-    std::string out(c, size_t(n));
-    pb___MemFree(c);
-    return out;
-}
-
-pb::Ref<PB_STRING> str(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
+using vtest::str;
+using vtest::utf8;
 
 pb::Ref<TR_STREAM> stream(const char* name) { return adopt(trStreamCreateCstr(name, -1)); }
 
