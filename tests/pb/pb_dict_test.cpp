@@ -210,15 +210,15 @@ TEST(PbDict, StoringIntoItselfKeepsTheOldValue) {
 TEST(PbDict, SoleValueOnlyWhenNothingIsShared) {
     VTEST_NO_LEAKS_IN_SCOPE();
     auto d = pb::adopt(pbDictCreate());
-    Obj shared = str("v");
-    for (int i = 0; i < 40; ++i) pbDictSetObjKey(d.out(), str("k" + std::to_string(i)).get(), shared.get());
-    Obj key = str("k17");
-    pbDictSetObjKey(d.out(), key.get(), str("own").get());
-    PB_OBJ* sole = pb___DictSoleValueObjKey(d.get(), str("k17").get());
+    Obj shared = strObj("v");
+    for (int i = 0; i < 40; ++i) pbDictSetObjKey(d.out(), strObj("k" + std::to_string(i)).get(), shared.get());
+    Obj key = strObj("k17");
+    pbDictSetObjKey(d.out(), key.get(), strObj("own").get());
+    PB_OBJ* sole = pb___DictSoleValueObjKey(d.get(), strObj("k17").get());
     ASSERT_TRUE(sole);
     EXPECT_EQ(sole, pb::adopt(pbDictObjKey(d.get(), key.get())).get());
-    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), str("k1").get()));  // its value is shared
-    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), str("absent").get()));
+    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), strObj("k1").get()));  // its value is shared
+    EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), strObj("absent").get()));
     {
         auto copy = d;  // the dictionary is shared
         EXPECT_FALSE(pb___DictSoleValueObjKey(d.get(), key.get()));
