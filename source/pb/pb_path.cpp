@@ -11,7 +11,7 @@
 
 #include "pb/pb_random.h"
 #include "pb/pb_ref.hpp"
-#include "pb/pb_store_encoding.h"
+#include "pb/pb_store_encoding.hpp"
 #include "pb/pb_string.h"
 
 namespace {
@@ -115,7 +115,7 @@ extern "C" PB_EXPORT PB_STORE* pbPathFileReadStore(PB_STRING* path, PB_STORE_HEA
     if (::stat(utf8(path).c_str(), &st) == 0 && st.st_size > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
     auto buffer = pb::adopt(pbPathFileReadBuffer(path));
     if (!buffer) return nullptr;
-    return pbStoreTryDecode(buffer.get(), header);
+    return pb::storeTryDecodeReleasing(std::move(buffer), header);
 }
 
 extern "C" PB_EXPORT PB_BOOL pbPathFileWriteBuffer(PB_STRING* path, PB_BUFFER* buffer) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pb/pb_buffer.hpp"
+#include "pb/pb_store_encoding.hpp"
 #include "pb/pb_json.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
@@ -327,7 +328,8 @@ extern "C" PB_EXPORT PB_BUFFER* pbStoreEncodeCompact(PB_STORE* store, PB_STORE_H
 }
 
 namespace {
-PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header);
+PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header,
+                      pb::Ref<PB_BUFFER>* source = nullptr);
 }  // namespace
 
 extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT length, PB_STORE_HEADER** header) {
@@ -339,7 +341,10 @@ extern "C" PB_EXPORT PB_STORE* pbStoreTryDecodeBytes(const void* bytes, PB_INT l
 namespace {
 
 // Decodes length bytes; padded: SIMDJSON_PADDING readable bytes follow them.
-PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header) {
+// source, when given, holds the bytes and is released once they are parsed:
+// the parsed document keeps copies of the texts it needs.
+PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HEADER** header,
+                      pb::Ref<PB_BUFFER>* source) {
     if (header) *header = nullptr;
     if (length == 0 || length > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
 
@@ -352,8 +357,9 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
         parser.allocate(kReuseLimit, PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
         return nullptr;
     element root;
-    if (parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) != simdjson::SUCCESS)
-        return nullptr;
+    bool parsed = parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
+    if (source) source->reset();
+    if (!parsed) return nullptr;
 
     if (root.type() == element_type::OBJECT) {
         simdjson::dom::object top;
@@ -372,11 +378,22 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
 
 }  // namespace
 
+namespace {
+// A buffer with room enough after its bytes is parsed in place, not copied.
+PB_STORE* decodeBuffer(PB_BUFFER* buffer, PB_STORE_HEADER** header, pb::Ref<PB_BUFFER>* source) {
+    bool padded = pb::bufferCapacity(buffer) - pbBufferLength(buffer) >= PB_INT(simdjson::SIMDJSON_PADDING);
+    return decodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), padded, header, source);
+}
+}  // namespace
+
 extern "C" PB_EXPORT PB_STORE* pbStoreTryDecode(PB_BUFFER* buffer, PB_STORE_HEADER** header) {
     PB_ASSERT(buffer);
-    // A buffer with room enough after its bytes is parsed in place, not copied.
-    bool padded = pb::bufferCapacity(buffer) - pbBufferLength(buffer) >= PB_INT(simdjson::SIMDJSON_PADDING);
-    return decodeBytes(pbBufferBacking(buffer), pbBufferLength(buffer), padded, header);
+    return decodeBuffer(buffer, header, nullptr);
+}
+
+PB_STORE* pb::storeTryDecodeReleasing(Ref<PB_BUFFER> buffer, PB_STORE_HEADER** header) {
+    PB_ASSERT(buffer);
+    return decodeBuffer(buffer.get(), header, &buffer);
 }
 
 // ------------------------------------------------------- decode errors

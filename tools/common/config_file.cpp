@@ -29,21 +29,29 @@ ConfigFile readConfigFile(const std::string& path) {
         out.error = "is a directory";
         return out;
     }
-    errno = 0;
-    auto bytes = pb::adopt(pbPathFileReadBuffer(name.get()));
-    if (!bytes) {
-        out.error = std::string("cannot be read: ") + std::strerror(errno ? errno : EIO);
-        return out;
-    }
+    // A readable valid file, the usual case, is decoded without its bytes
+    // being held beside the stores made from them; only a file that fails
+    // is read again, for the reason.
     PB_STORE_HEADER* header = nullptr;
-    auto decoded = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
+    auto decoded = pb::adopt(pbPathFileReadStore(name.get(), &header));
     auto held = pb::adopt(header);
+    pb::Ref<PB_BUFFER> bytes;
+    if (!decoded) {
+        errno = 0;
+        bytes = pb::adopt(pbPathFileReadBuffer(name.get()));
+        if (!bytes) {
+            out.error = std::string("cannot be read: ") + std::strerror(errno ? errno : EIO);
+            return out;
+        }
+        decoded = pb::adopt(pbStoreTryDecode(bytes.get(), &header));
+        held = pb::adopt(header);
+    }
     if (held) out.headerType = utf8(pb::adopt(pbStoreHeaderType(held.get())).get());
     if (decoded && cs___ConfigStoreHeaderOk(held.get())) {
         out.store = decoded;
         return out;
     }
-    if (auto error = pb::adopt(pbStoreDecodeError(bytes.get()))) out.error = utf8(error.get());
+    if (auto error = bytes ? pb::adopt(pbStoreDecodeError(bytes.get())) : pb::Ref<PB_STRING>()) out.error = utf8(error.get());
     else if (!decoded) out.error = "is not a valid encoded store";
     else out.error = "is not a configuration (its store header is of type " + out.headerType + ", not CS_CONFIG)";
     return out;
