@@ -22,13 +22,18 @@ Path configFile(const char* suffix) {
     return path;
 }
 
+// The bytes of a configuration file holding config.
+pb::Ref<PB_BUFFER> encodeConfig(PB_STORE* config) {
+    auto header = pb::adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
+    return pb::adopt(pbStoreEncode(config, header.get()));
+}
+
 }  // namespace
 
 extern "C" PB_EXPORT PB_BOOL cs___ConfigStoreSaveToByteSink(PB_STORE* config, PB_BYTE_SINK* bs) {
     PB_ASSERT(config);
     PB_ASSERT(bs);
-    auto header = pb::adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
-    auto encoded = pb::adopt(pbStoreEncode(config, header.get()));
+    auto encoded = encodeConfig(config);
     pbByteSinkWriteBuffer(bs, encoded.get());
     pbByteSinkFlush(bs);
     return !pbByteSinkError(bs);
@@ -52,10 +57,9 @@ extern "C" PB_EXPORT PB_BOOL cs___ConfigStoreSave(PB_STORE* config) {
     Path backup = configFile("-backup");
     if (!main || !backup) return PB_FALSE;
 
-    auto sink = pb::adopt(pbByteSinkCreateWithBuffer());
-    PB_BYTE_SINK* bs = sink.get();
-    PB_ASSERT(cs___ConfigStoreSaveToByteSink( config, bs ));
-    auto buffer = pb::adopt(pbByteSinkBuffer(bs));
+    // Encoded straight into the buffer written: a large configuration is
+    // held once, not a second time in a sink's copy.
+    auto buffer = encodeConfig(config);
 
     if (!pbPathFileWriteBuffer(main.get(), buffer.get())) {
         pbPathFileDelete(main.get());
