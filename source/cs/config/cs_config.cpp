@@ -38,6 +38,16 @@ struct Keys {
     cs::ObjectEntryKeys entry;  // of an entry of "objects"
     String config = key("config"), info = key("info"), modules = key("modules"), objects = key("objects"),
            sorts = key("sorts"), version = key("version");
+    // Every key an entry of "objects" may have, with placeholder values: an
+    // entry starts as a copy and has its values set, one allocation of its
+    // final size instead of one per key.
+    Store entryShape = [this] {
+        Store s = adopt(pbStoreCreate());
+        for (const String* k : {&entry.sort, &entry.visible, &entry.protectedFlag, &entry.trMark, &entry.comment,
+                                &entry.metaData, &entry.config})
+            pbStoreSetValueBool(s.out(), k->get(), PB_FALSE);
+        return s;
+    }();
 };
 
 // Module-wide state: NULL (0) before start-up, all-ones after shutdown.
@@ -89,12 +99,13 @@ void gatherModules() {
 // when the object has no private data to leave out.
 void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Store* entryNP) {
     auto object = adopt(csObjectRecordObject(rec));
-    Store e = adopt(pbStoreCreate());
+    Store e = adopt(pbStoreCreateFrom(keys->entryShape.get()));
     pbStoreSetValue(e.out(), keys->entry.sort.get(), sortName);
     pbStoreSetValueBool(e.out(), keys->entry.visible.get(), csObjectRecordVisible(rec));
     pbStoreSetValueBool(e.out(), keys->entry.protectedFlag.get(), csObjectRecordProtected(rec));
     pbStoreSetValueBool(e.out(), keys->entry.trMark.get(), csObjectRecordTrMark(rec));
     if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->entry.comment.get(), comment.get());
+    else pbStoreDel(e.out(), keys->entry.comment.get());
     pbStoreSetStore(e.out(), keys->entry.metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
     auto config = adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE));
     auto configNP = adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE));
