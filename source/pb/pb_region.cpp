@@ -3,6 +3,7 @@
 #include "pb/pb_region.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -15,15 +16,18 @@
 
 // A reader counts once in readers however often it entered; its nesting is
 // kept per thread (sharedEntries), which is also how pbRegionLeave tells a
-// reader from a thread that does not hold the region.
+// reader from a thread that does not hold the region. readers changes only
+// under lock but may be read without it: a thread that reads no readers
+// holds the region shared nowhere, since its own entry would be counted.
 struct PB_REGION {
     PB_OBJ obj;
     std::mutex lock;                    // guards the fields below
     std::condition_variable changed;    // waiters for the holders to leave
-    PB_INT readers;                     // threads holding the region shared
+    std::atomic<PB_INT> readers;        // threads holding the region shared; written under lock
     std::thread::id writer;             // the exclusive holder, or no thread
     PB_INT writerDepth;                 // entries of the exclusive holder (either mode)
     PB_INT writersWaiting;              // threads waiting for exclusive access
+    PB_INT readersWaiting;              // threads waiting for shared access
 };
 
 namespace {
@@ -37,7 +41,9 @@ std::pair<PB_REGION*, PB_INT>* sharedEntryOf(PB_REGION* region) {
     return nullptr;
 }
 
-bool heldSharedByCaller(PB_REGION* region) { return sharedEntryOf(region) != nullptr; }
+bool heldSharedByCaller(PB_REGION* region) {
+    return region->readers.load(std::memory_order_relaxed) > 0 && sharedEntryOf(region) != nullptr;
+}
 
 void regionFree(PB_OBJ* obj);
 
@@ -61,7 +67,7 @@ extern "C" PB_EXPORT PB_REGION* pbRegionCreate(void) { return pb::createObject<P
 // already reads or writes enters again at once.
 extern "C" PB_EXPORT void pbRegionEnterShared(PB_REGION* region) {
     PB_ASSERT(region);
-    if (auto* e = sharedEntryOf(region)) {
+    if (auto* e = region->readers.load(std::memory_order_relaxed) > 0 ? sharedEntryOf(region) : nullptr) {
         ++e->second;
         return;
     }
@@ -70,7 +76,12 @@ extern "C" PB_EXPORT void pbRegionEnterShared(PB_REGION* region) {
         ++region->writerDepth;
         return;
     }
-    region->changed.wait(lock, [&] { return region->writer == std::thread::id() && region->writersWaiting == 0; });
+    auto open = [&] { return region->writer == std::thread::id() && region->writersWaiting == 0; };
+    if (!open()) {
+        ++region->readersWaiting;
+        region->changed.wait(lock, open);
+        --region->readersWaiting;
+    }
     ++region->readers;
     sharedEntries.emplace_back(region, 1);
 }
@@ -90,18 +101,21 @@ extern "C" PB_EXPORT void pbRegionEnterExclusive(PB_REGION* region) {
     region->writerDepth = 1;
 }
 
+// Waiters count themselves under the lock before they wait, so a leave
+// that finds none has nobody to wake (the common, uncontended case).
 extern "C" PB_EXPORT void pbRegionLeave(PB_REGION* region) {
     PB_ASSERT(region);
     std::unique_lock<std::mutex> lock(region->lock);
+    bool waiters = region->writersWaiting > 0 || region->readersWaiting > 0;
     if (region->writer == std::this_thread::get_id()) {
         if (--region->writerDepth > 0) return;
         region->writer = std::thread::id();
-        region->changed.notify_all();
+        if (waiters) region->changed.notify_all();
         return;
     }
     auto* entry = sharedEntryOf(region);
     PB_ASSERT(heldSharedByCaller(region));
     if (--entry->second > 0) return;
     sharedEntries.erase(sharedEntries.begin() + (entry - sharedEntries.data()));
-    if (--region->readers == 0) region->changed.notify_all();
+    if (--region->readers == 0 && waiters) region->changed.notify_all();
 }

@@ -94,16 +94,28 @@ extern "C" PB_EXPORT void csStatusUpdateDelSignalable(CS_STATUS* stat, PB_SIGNAL
 }
 
 extern "C" PB_EXPORT void cs___StatusSetItem(CS_STATUS* stat, PB_STRING* name, CS_STATUS_ITEM* item) {
+    cs::statusSetItem(stat, name, item, {});
+}
+
+extern "C" PB_EXPORT void cs___StatusDelItem(CS_STATUS* stat, PB_STRING* name) { cs::statusDelItem(stat, name, {}); }
+
+void cs::statusSetItem(CS_STATUS* stat, PB_STRING* name, CS_STATUS_ITEM* item, StatusAlso also) {
     PB_ASSERT(stat);
     PB_ASSERT(pbNameCamelCaseOk( name, PB_TRUE ));
     PB_ASSERT(item);
-    change(stat, [&] { csStatusItemsSetItem(&stat->items, name, item); });
+    change(stat, [&] {
+        csStatusItemsSetItem(&stat->items, name, item);
+        also();
+    });
 }
 
-extern "C" PB_EXPORT void cs___StatusDelItem(CS_STATUS* stat, PB_STRING* name) {
+void cs::statusDelItem(CS_STATUS* stat, PB_STRING* name, StatusAlso also) {
     PB_ASSERT(stat);
     PB_ASSERT(pbNameCamelCaseOk( name, PB_TRUE ));
-    change(stat, [&] { csStatusItemsDelItem(&stat->items, name); });
+    change(stat, [&] {
+        csStatusItemsDelItem(&stat->items, name);
+        also();
+    });
 }
 
 extern "C" PB_EXPORT void cs___StatusSetItems(CS_STATUS* stat, CS_STATUS_ITEMS* items) {
@@ -119,11 +131,12 @@ extern "C" PB_EXPORT void cs___StatusSetEnd(CS_STATUS* stat) {
 
 // A name that is not a camel-case name has no item, so the caller's set
 // of a new item makes the checks that this path leaves out.
-bool cs::statusTrySetScalar(CS_STATUS* stat, PB_STRING* name, PB_INT type, PB_INT scalar) {
+bool cs::statusTrySetScalar(CS_STATUS* stat, PB_STRING* name, PB_INT type, PB_INT scalar, StatusAlso also) {
     PB_ASSERT(stat);
     pb::RegionExclusiveGuard writing(stat->region);
     CS_STATUS_ITEM* item = statusItemsSoleItem(stat->items, name);
     if (!item || pbSignalAsserted(stat->endSignal) || !statusItemReuseScalar(item, type, scalar)) return false;
+    also();
     cs::assertUpdateIfListened(stat->updateSignal);
     return true;
 }

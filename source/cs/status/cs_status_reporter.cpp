@@ -6,15 +6,13 @@
 #include <type_traits>
 
 #include "cs/base/cs_module.h"
-#include "pb/pb_monitor.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
 struct CS_STATUS_REPORTER {
     PB_OBJ obj;
-    TR_STREAM* stream;    // set once at creation; its properties are changed only under monitor
-    PB_MONITOR* monitor;  // set once at creation; makes each status change and its property change one step
-    CS_STATUS* status;    // set once at creation; never NULL; guarded by its own region
+    TR_STREAM* stream;  // set once at creation; its properties are changed only beside a change of status
+    CS_STATUS* status;  // set once at creation; never NULL; guarded by its own region
 };
 
 namespace {
@@ -27,7 +25,6 @@ void reporterFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, cs___sort_CS_STATUS_REPORTER);
     auto* rep = reinterpret_cast<CS_STATUS_REPORTER*>(obj);
     pb::releaseField(rep->status);
-    pb::releaseField(rep->monitor);
     pb::releaseField(rep->stream);
 }
 
@@ -50,17 +47,16 @@ void setNew(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* (*create)(
 // The same for booleans and integers, which go to the stream as scalars.
 // The status and the stream each keep one value per name and change it in
 // place when nobody else holds it, which matters for items that change at
-// every event, like a counter's; otherwise a new item is made.
+// every event, like a counter's; otherwise a new item is made. The property
+// changes under the status's lock, beside the item.
 template <class Value>
 void setScalar(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_INT type, CS_STATUS_ITEM* (*create)(Value),
                void (*setProperty)(TR_STREAM*, PB_STRING*, Value), std::type_identity_t<Value> value) {
     PB_ASSERT(rep);
-    pb::MonitorGuard guard(rep->monitor);
-    if (!cs::statusTrySetScalar(rep->status, name, type, PB_INT(value))) {
-        auto item = pb::adopt(create(value));
-        cs___StatusSetItem(rep->status, name, item.get());
-    }
-    setProperty(rep->stream, name, value);
+    auto property = [&] { setProperty(rep->stream, name, value); };
+    if (cs::statusTrySetScalar(rep->status, name, type, PB_INT(value), cs::statusAlso(property))) return;
+    auto item = pb::adopt(create(value));
+    cs::statusSetItem(rep->status, name, item.get(), cs::statusAlso(property));
 }
 
 }  // namespace
@@ -79,7 +75,6 @@ extern "C" PB_EXPORT CS_STATUS_REPORTER* csStatusReporterCreate(TR_ANCHOR* ancho
         pb___ObjCreate(sizeof(CS_STATUS_REPORTER), &cs___sort_CS_STATUS_REPORTER));
     rep->stream = trStreamCreateCstr("CS_STATUS_REPORTER", -1);
     if (anchor) trAnchorComplete(anchor, rep->stream);
-    rep->monitor = pbMonitorCreate();
     rep->status = cs___StatusCreate();
     return rep;
 }
@@ -130,16 +125,15 @@ extern "C" PB_EXPORT void csStatusReporterSetUp(CS_STATUS_REPORTER* rep, PB_BOOL
     csStatusReporterSetItemBool(rep, upName, up);
 }
 
-// The property value is made before the monitor is entered; under it the
-// status and the stream change together, so concurrent setters leave the
-// stream with the same last value as the status.
+// The property value is made before the status's lock is taken; under it
+// the status and the stream change together, so concurrent setters leave
+// the stream with the same last value as the status.
 extern "C" PB_EXPORT void csStatusReporterSetItem(CS_STATUS_REPORTER* rep, PB_STRING* name, CS_STATUS_ITEM* item) {
     PB_ASSERT(rep);
     PB_ASSERT(item);
     auto value = pb::adopt(csStatusItemToTrPropertyValue(item));
-    pb::MonitorGuard guard(rep->monitor);
-    cs___StatusSetItem(rep->status, name, item);
-    trStreamSetProperty(rep->stream, name, value.get());
+    auto property = [&] { trStreamSetProperty(rep->stream, name, value.get()); };
+    cs::statusSetItem(rep->status, name, item, cs::statusAlso(property));
 }
 
 extern "C" PB_EXPORT void csStatusReporterSetItemBool(CS_STATUS_REPORTER* rep, PB_STRING* name, PB_BOOL value) {
@@ -312,9 +306,8 @@ extern "C" PB_EXPORT void csStatusReporterSetItemWcstrStringFormatWcstr(CS_STATU
 
 extern "C" PB_EXPORT void csStatusReporterDelItem(CS_STATUS_REPORTER* rep, PB_STRING* name) {
     PB_ASSERT(rep);
-    pb::MonitorGuard guard(rep->monitor);
-    cs___StatusDelItem(rep->status, name);
-    trStreamDelProperty(rep->stream, name);
+    auto property = [&] { trStreamDelProperty(rep->stream, name); };
+    cs::statusDelItem(rep->status, name, cs::statusAlso(property));
 }
 
 extern "C" PB_EXPORT void csStatusReporterDelItemCstr(CS_STATUS_REPORTER* rep, const char* name, PB_INT length) {
