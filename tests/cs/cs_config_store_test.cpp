@@ -101,24 +101,8 @@ TEST_F(CsConfigStore, LoadFromFileTakesHeaderlessStoresAndOnlyItsOwnHeader) {
     EXPECT_FALSE(cs___ConfigStoreSaveToFile(config.get(), nowhere.get()));
 }
 
-TEST_F(CsConfigStore, FailedMainWriteRemovesItAndKeepsTheBackup) {
-    auto first = sample(1);
-    ASSERT_TRUE(cs___ConfigStoreSave(first.get()));
-    std::string backupBefore = read(file("cs-backup.vqconfig"));
-    pb___PathFileFailNextWrites(1);
-    EXPECT_FALSE(cs___ConfigStoreSave(sample(2).get()));
-    EXPECT_EQ(read(file("cs.vqconfig")), "<none>");
-    EXPECT_EQ(read(file("cs-backup.vqconfig")), backupBefore);
-    EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), first.get()));
-}
-
-TEST_F(CsConfigStore, FailedBackupWriteRemovesItAndKeepsTheNewMain) {
-    ASSERT_TRUE(cs___ConfigStoreSave(sample(1).get()));
-    pb___PathFileFailWritesAfter(1, 1);
-    EXPECT_FALSE(cs___ConfigStoreSave(sample(2).get()));
-    EXPECT_EQ(read(file("cs-backup.vqconfig")), "<none>");
-    EXPECT_TRUE(equals(adopt(cs___ConfigStoreLoad()).get(), sample(2).get()));
-}
+// A failed write of either file: the injected-failure test of
+// cs_config_store_crash_test.cpp, at every step.
 
 TEST_F(CsConfigStore, NoConfigurationDirectoryMeansNoFiles) {
     pbRuntimeSetPaths(adopt(pbRuntimePathsCreate()).get());

@@ -117,7 +117,6 @@ using CsModuleDeathTest = CsModule;
 
 TEST_F(CsModuleDeathTest, OptionsAndConfigurationMustNotBeNull) {
     EXPECT_DEATH(csModuleSetOptions(nullptr), "cs_module.cpp:[0-9]+: opt\n");
-    EXPECT_DEATH(csModuleSetConfigByModule(csModule(), nullptr), ": config\n");
 }
 
 }  // namespace

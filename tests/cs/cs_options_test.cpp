@@ -1,4 +1,5 @@
-// The options class: defaults, copy-on-write, store form, preconditions.
+// The options class: store form and preconditions (copy-on-write is the
+// value-class table's).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,26 +20,6 @@ struct CsOptionsTest : testing::Test {
     VTEST_NO_LEAKS_IN_SCOPE();
     pb::Ref<PB_IDENTIFIER> id = adopt(pbIdentifierCreate());
 };
-
-TEST_F(CsOptionsTest, DefaultsAndSettersInPlaceWhenHeldOnce) {
-    auto opt = adopt(csOptionsCreate(id.get()));
-    EXPECT_EQ(adopt(csOptionsSystemIdentifier(opt.get())).get(), id.get());
-    EXPECT_FALSE(csOptionsHasComment(opt.get()));
-    EXPECT_FALSE(csOptionsIncludePrivateData(opt.get()));
-    EXPECT_FALSE(csOptionsMaintenanceMode(opt.get()));
-
-    CS_OPTIONS* first = opt.get();
-    csOptionsSetMaintenanceMode(opt.out(), 7);  // held once: changed in place
-    EXPECT_EQ(opt.get(), first);
-    EXPECT_EQ(csOptionsMaintenanceMode(opt.get()), PB_TRUE);  // stored as value != 0
-
-    csOptionsSetComment(opt.out(), str("night shift").get());
-
-    // CreateFrom shares the field objects; no compare function: identity.
-    auto copy = adopt(csOptionsCreateFrom(opt.get()));
-    EXPECT_EQ(adopt(csOptionsComment(copy.get())).get(), adopt(csOptionsComment(opt.get())).get());
-    EXPECT_FALSE(csOptionsEquals(copy.get(), opt.get()));
-}
 
 // The store form round-trips; restoring needs a valid identifier and
 // takes each other value only when it has the right type.
@@ -69,9 +50,7 @@ TEST_F(CsOptionsTest, StoreAndRestore) {
 using CsOptionsDeathTest = CsOptionsTest;
 
 TEST_F(CsOptionsDeathTest, PreconditionsStopTheProcess) {
-    auto opt = adopt(csOptionsCreate(id.get()));
     EXPECT_DEATH(csOptionsCreate(nullptr), "cs_options.cpp:[0-9]+: systemIdentifier\n");
-    EXPECT_DEATH(csOptionsSetComment(opt.out(), nullptr), ": comment\n");
 }
 
 }  // namespace

@@ -99,6 +99,9 @@ std::vector<SetterCase> cases() {
         csStatusItemsSetItem(items.out(), str("load").get(), adopt(csStatusItemCreateInt(7)).get());
         return items;
     }, csStatusItemsStore};
+    ValueClass<CS_UPDATE_OBJECT> entry{"CS_UPDATE_OBJECT", restored(csUpdateObjectTryRestore, R"({"sort":"CS_WRAPPED",
+        "protected":true,"visible":false,"comment":"c","metaData":{"m":1},
+        "config":{"mode":"CS_WRAPPED_MODE_DISABLED","sort":"CS_A","config":{"a":1}}})"), csUpdateObjectStore};
     return {
         options("systemIdentifier", [](auto o) { csOptionsSetSystemIdentifier(o, adopt(pbIdentifierCreate()).get()); }),
         options("comment", [](auto o) { csOptionsSetComment(o, str("d").get()); }),
@@ -145,6 +148,14 @@ std::vector<SetterCase> cases() {
         scheduler("interval", [](auto o) { csSchedulerOptionsSetInterval(o, CS_SCHEDULER_INTERVAL_EVENTS_PER_HOUR); }),
         items("up", [](auto o) { csStatusItemsSetItem(o, str("up").get(), adopt(csStatusItemCreateBool(PB_FALSE)).get()); }),
         items("load", [](auto o) { csStatusItemsDelItem(o, str("load").get()); }),
+        entry("config", [](auto o) { csUpdateObjectSetSortName(o, str("CS_B").get()); }),
+        entry("config", [](auto o) { csUpdateObjectSetWrappedMode(o, CS_WRAPPED_MODE_FALLBACK); }),
+        entry("config", [](auto o) { csUpdateObjectSetConfig(o, json(R"({"b":2})").get()); }),
+        entry("protected", [](auto o) { csUpdateObjectSetProtected(o, PB_FALSE); }),
+        entry("visible", [](auto o) { csUpdateObjectSetVisible(o, PB_TRUE); }),
+        entry("comment", [](auto o) { csUpdateObjectSetComment(o, str("d").get()); }),
+        entry("comment", [](auto o) { csUpdateObjectDelComment(o); }),
+        entry("metaData", [](auto o) { csUpdateObjectSetMetaData(o, json(R"({"m":2})").get()); }),
     };
 }
 

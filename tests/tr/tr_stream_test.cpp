@@ -258,7 +258,6 @@ TEST(TrStream, ConcurrentUseKeepsEveryLineAndLeaksNothing) {
 TEST(TrStreamDeathTest, ChecksItsArguments) {
     auto s = stream("cs");
     EXPECT_DEATH(trStreamCreate(nullptr), "source/tr/tr_stream.cpp:[0-9]+: name");
-    EXPECT_DEATH(trStreamSetPropertyCstrInt(nullptr, "k", -1, 1), "stream");
     EXPECT_DEATH(trStreamPropertyKeyAt(s.get(), 0),
                  "index >= 0 && index < PB_INT\\(stream->state->properties.size\\(\\)\\)");
     EXPECT_DEATH(trAnchorComplete(adopt(trAnchorCreate(s.get(), 1)).get(), nullptr), "tr_anchor.cpp:[0-9]+: other");
