@@ -6,6 +6,7 @@
 // with a precondition states it as the macro's last argument.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "pb/pb_store.h"
@@ -23,19 +24,19 @@ struct Bounds {
     Bound bound[N];
 
     // The store of the set bounds, each under its key.
-    PB_STORE* store(const char* const (&keys)[N]) const {
+    PB_STORE* store(const std::array<PB_STRING*, N>& keys) const {
         PB_STORE* store = pbStoreCreate();
         for (size_t b = 0; b < N; ++b)
-            if (bound[b].has) pbStoreSetValueIntCstr(&store, keys[b], -1, bound[b].value);
+            if (bound[b].has) pbStoreSetValueInt(&store, keys[b], bound[b].value);
         return store;
     }
 
     // Sets each bound whose key holds an integer that accept takes.
     template <class Accept>
-    void restore(PB_STORE* store, const char* const (&keys)[N], Accept accept) {
+    void restore(PB_STORE* store, const std::array<PB_STRING*, N>& keys, Accept accept) {
         for (size_t b = 0; b < N; ++b) {
             PB_INT value;
-            if (pbStoreValueIntCstr(store, keys[b], -1, &value) && accept(value)) bound[b] = Bound{PB_TRUE, value};
+            if (pbStoreValueInt(store, keys[b], &value) && accept(value)) bound[b] = Bound{PB_TRUE, value};
         }
     }
 };

@@ -2,6 +2,7 @@
 #include "cs/base/cs_options.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -99,23 +100,24 @@ extern "C" PB_EXPORT PB_STORE* csOptionsStore(CS_OPTIONS* opt) {
     PB_ASSERT(opt);
     PB_STORE* store = pbStoreCreate();
     auto id = pb::adopt(pbIdentifierString(opt->systemIdentifier));
-    pbStoreSetValueCstr(&store, "systemIdentifier", -1, id.get());
-    if (opt->comment) pbStoreSetValueCstr(&store, "comment", -1, opt->comment);
-    pbStoreSetValueBoolCstr(&store, "includePrivateData", -1, opt->includePrivateData);
-    pbStoreSetValueBoolCstr(&store, "maintenanceMode", -1, opt->maintenanceMode);
+    pbStoreSetValue(&store, cs::storeKeys().systemIdentifier, id.get());
+    if (opt->comment) pbStoreSetValue(&store, cs::storeKeys().comment, opt->comment);
+    pbStoreSetValueBool(&store, cs::storeKeys().includePrivateData, opt->includePrivateData);
+    pbStoreSetValueBool(&store, cs::storeKeys().maintenanceMode, opt->maintenanceMode);
     return store;
 }
 
 extern "C" PB_EXPORT CS_OPTIONS* csOptionsTryRestore(PB_STORE* store) {
     PB_ASSERT(store);
-    auto text = pb::adopt(pbStoreValueCstr(store, "systemIdentifier", -1));
+    auto text = pb::adopt(pbStoreValue(store, cs::storeKeys().systemIdentifier));
     if (!text) return nullptr;
     auto id = pb::adopt(pbIdentifierTryCreateFromString(text.get()));
     if (!id) return nullptr;
     CS_OPTIONS* opt = csOptionsCreate(id.get());
-    if (auto comment = pb::adopt(pbStoreValueCstr(store, "comment", -1))) csOptionsSetComment(&opt, comment.get());
+    if (auto comment = pb::adopt(pbStoreValue(store, cs::storeKeys().comment)))
+        csOptionsSetComment(&opt, comment.get());
     PB_BOOL flag;
-    if (pbStoreValueBoolCstr(store, "includePrivateData", -1, &flag)) csOptionsSetIncludePrivateData(&opt, flag);
-    if (pbStoreValueBoolCstr(store, "maintenanceMode", -1, &flag)) csOptionsSetMaintenanceMode(&opt, flag);
+    if (pbStoreValueBool(store, cs::storeKeys().includePrivateData, &flag)) csOptionsSetIncludePrivateData(&opt, flag);
+    if (pbStoreValueBool(store, cs::storeKeys().maintenanceMode, &flag)) csOptionsSetMaintenanceMode(&opt, flag);
     return opt;
 }

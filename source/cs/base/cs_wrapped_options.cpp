@@ -2,6 +2,7 @@
 #include "cs/base/cs_wrapped_options.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
@@ -91,10 +92,10 @@ extern "C" PB_EXPORT void csWrappedOptionsSetConfig(CS_WRAPPED_OPTIONS** opt, PB
 extern "C" PB_EXPORT PB_STORE* csWrappedOptionsStore(CS_WRAPPED_OPTIONS* opt) {
     PB_ASSERT(opt);
     PB_STORE* store = pbStoreCreate();
-    if (opt->sortName) pbStoreSetValueCstr(&store, "sort", -1, opt->sortName);
+    if (opt->sortName) pbStoreSetValue(&store, cs::storeKeys().sort, opt->sortName);
     auto mode = pb::adopt(csWrappedModeToString(opt->mode));
-    pbStoreSetValueCstr(&store, "mode", -1, mode.get());
-    pbStoreSetStoreCstr(&store, "config", -1, opt->config);
+    pbStoreSetValue(&store, cs::storeKeys().mode, mode.get());
+    pbStoreSetStore(&store, cs::storeKeys().config, opt->config);
     return store;
 }
 
@@ -103,12 +104,13 @@ extern "C" PB_EXPORT PB_STORE* csWrappedOptionsStore(CS_WRAPPED_OPTIONS* opt) {
 extern "C" PB_EXPORT CS_WRAPPED_OPTIONS* csWrappedOptionsRestore(PB_STORE* store) {
     PB_ASSERT(store);
     CS_WRAPPED_OPTIONS* opt = csWrappedOptionsCreate();
-    auto sortName = pb::adopt(pbStoreValueCstr(store, "sort", -1));
+    auto sortName = pb::adopt(pbStoreValue(store, cs::storeKeys().sort));
     if (sortName && pbNameUpperCaseOk(sortName.get(), PB_TRUE)) csWrappedOptionsSetSortName(&opt, sortName.get());
-    if (auto modeName = pb::adopt(pbStoreValueCstr(store, "mode", -1))) {
+    if (auto modeName = pb::adopt(pbStoreValue(store, cs::storeKeys().mode))) {
         PB_INT mode = csWrappedModeFromString(modeName.get());
         if (CS_WRAPPED_MODE_OK(mode)) csWrappedOptionsSetMode(&opt, mode);
     }
-    if (auto config = pb::adopt(pbStoreStoreCstr(store, "config", -1))) csWrappedOptionsSetConfig(&opt, config.get());
+    if (auto config = pb::adopt(pbStoreStore(store, cs::storeKeys().config)))
+        csWrappedOptionsSetConfig(&opt, config.get());
     return opt;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -49,19 +50,19 @@ void forgetStores(Options* opt) {
 PB_STORE* makeStore(Options* opt, PB_BOOL complete) {
     PB_STORE* store = pbStoreCreate();
     auto ruleset = pb::adopt(csConditionRulesetStore(opt->ruleset));
-    pbStoreSetStoreCstr(&store, "ruleset", -1, ruleset.get());
+    pbStoreSetStore(&store, cs::storeKeys().ruleset, ruleset.get());
     if (opt->hysteresisRuleset) {
         auto hysteresis = pb::adopt(csConditionRulesetStore(opt->hysteresisRuleset));
-        pbStoreSetStoreCstr(&store, "hysteresisRuleset", -1, hysteresis.get());
+        pbStoreSetStore(&store, cs::storeKeys().hysteresisRuleset, hysteresis.get());
     }
-    if (complete || !opt->onHoldTimeDefault) pbStoreSetValueIntCstr(&store, "onHoldTime", -1, opt->onHoldTime);
-    if (complete || !opt->offHoldTimeDefault) pbStoreSetValueIntCstr(&store, "offHoldTime", -1, opt->offHoldTime);
+    if (complete || !opt->onHoldTimeDefault) pbStoreSetValueInt(&store, cs::storeKeys().onHoldTime, opt->onHoldTime);
+    if (complete || !opt->offHoldTimeDefault) pbStoreSetValueInt(&store, cs::storeKeys().offHoldTime, opt->offHoldTime);
     return store;
 }
 
-void restoreHoldTime(PB_STORE* store, const char* key, Options** opt, void (*set)(Options**, PB_INT)) {
+void restoreHoldTime(PB_STORE* store, PB_STRING* key, Options** opt, void (*set)(Options**, PB_INT)) {
     PB_INT msec = 0;
-    if (pbStoreValueIntCstr(store, key, -1, &msec) && msec >= 0) set(opt, msec);
+    if (pbStoreValueInt(store, key, &msec) && msec >= 0) set(opt, msec);
 }
 
 }  // namespace
@@ -196,15 +197,15 @@ extern "C" PB_EXPORT PB_STORE* csConditionOptionsStore(CS_CONDITION_OPTIONS* opt
 extern "C" PB_EXPORT CS_CONDITION_OPTIONS* csConditionOptionsRestore(PB_STORE* store) {
     PB_ASSERT(store);
     Options* opt = csConditionOptionsCreate();
-    if (auto sub = pb::adopt(pbStoreStoreCstr(store, "ruleset", -1))) {
+    if (auto sub = pb::adopt(pbStoreStore(store, cs::storeKeys().ruleset))) {
         auto rs = pb::adopt(csConditionRulesetRestore(sub.get()));
         csConditionOptionsSetRuleset(&opt, rs.get());
     }
-    if (auto sub = pb::adopt(pbStoreStoreCstr(store, "hysteresisRuleset", -1))) {
+    if (auto sub = pb::adopt(pbStoreStore(store, cs::storeKeys().hysteresisRuleset))) {
         auto rs = pb::adopt(csConditionRulesetRestore(sub.get()));
         csConditionOptionsSetHysteresisRuleset(&opt, rs.get());
     }
-    restoreHoldTime(store, "onHoldTime", &opt, csConditionOptionsSetOnHoldTime);
-    restoreHoldTime(store, "offHoldTime", &opt, csConditionOptionsSetOffHoldTime);
+    restoreHoldTime(store, cs::storeKeys().onHoldTime, &opt, csConditionOptionsSetOnHoldTime);
+    restoreHoldTime(store, cs::storeKeys().offHoldTime, &opt, csConditionOptionsSetOffHoldTime);
     return opt;
 }

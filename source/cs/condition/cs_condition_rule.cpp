@@ -2,6 +2,7 @@
 #include "cs/condition/cs_condition_rule.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -31,8 +32,8 @@ Operand* get(Rule* rule, Operand* Rule::*field) {
 }
 
 // The operand stored under key, when it is a sub-store.
-void restoreOperand(PB_STORE* store, const char* key, Rule** rule, void (*set)(Rule**, Operand*)) {
-    auto sub = pb::adopt(pbStoreStoreCstr(store, key, -1));
+void restoreOperand(PB_STORE* store, PB_STRING* key, Rule** rule, void (*set)(Rule**, Operand*)) {
+    auto sub = pb::adopt(pbStoreStore(store, key));
     if (!sub) return;
     auto operand = pb::adopt(csConditionRuleOperandRestore(sub.get()));
     set(rule, operand.get());
@@ -107,14 +108,14 @@ extern "C" PB_EXPORT PB_STORE* csConditionRuleStore(CS_CONDITION_RULE* rule) {
     PB_ASSERT(rule);
     PB_STORE* store = pbStoreCreate();
     auto name = pb::adopt(csConditionRuleOperatorToString(rule->op));
-    pbStoreSetValueCstr(&store, "operator", -1, name.get());
+    pbStoreSetValue(&store, cs::storeKeys().operator_, name.get());
     if (rule->operandA) {
         auto sub = pb::adopt(csConditionRuleOperandStore(rule->operandA));
-        pbStoreSetStoreCstr(&store, "operandA", -1, sub.get());
+        pbStoreSetStore(&store, cs::storeKeys().operandA, sub.get());
     }
     if (rule->operandB) {
         auto sub = pb::adopt(csConditionRuleOperandStore(rule->operandB));
-        pbStoreSetStoreCstr(&store, "operandB", -1, sub.get());
+        pbStoreSetStore(&store, cs::storeKeys().operandB, sub.get());
     }
     return store;
 }
@@ -122,11 +123,11 @@ extern "C" PB_EXPORT PB_STORE* csConditionRuleStore(CS_CONDITION_RULE* rule) {
 extern "C" PB_EXPORT CS_CONDITION_RULE* csConditionRuleRestore(PB_STORE* store) {
     PB_ASSERT(store);
     Rule* rule = csConditionRuleCreate();
-    if (auto name = pb::adopt(pbStoreValueCstr(store, "operator", -1))) {
+    if (auto name = pb::adopt(pbStoreValue(store, cs::storeKeys().operator_))) {
         PB_INT op = csConditionRuleOperatorFromString(name.get());
         if (CS_CONDITION_RULE_OPERATOR_OK( op )) rule->op = op;
     }
-    restoreOperand(store, "operandA", &rule, csConditionRuleSetOperandA);
-    restoreOperand(store, "operandB", &rule, csConditionRuleSetOperandB);
+    restoreOperand(store, cs::storeKeys().operandA, &rule, csConditionRuleSetOperandA);
+    restoreOperand(store, cs::storeKeys().operandB, &rule, csConditionRuleSetOperandB);
     return rule;
 }

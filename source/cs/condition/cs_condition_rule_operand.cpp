@@ -2,6 +2,7 @@
 #include "cs/condition/cs_condition_rule_operand.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "cs/object/cs_object_record.h"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
@@ -53,8 +54,8 @@ void del(Operand** operand, T* Operand::*field) {
 }
 
 // A string of the store under key, kept only when it passes ok.
-pb::Ref<PB_STRING> storedName(PB_STORE* store, const char* key, PB_BOOL (*ok)(PB_STRING*)) {
-    auto value = pb::adopt(pbStoreValueCstr(store, key, -1));
+pb::Ref<PB_STRING> storedName(PB_STORE* store, PB_STRING* key, PB_BOOL (*ok)(PB_STRING*)) {
+    auto value = pb::adopt(pbStoreValue(store, key));
     if (value && !ok(value.get())) value.reset();
     return value;
 }
@@ -177,23 +178,23 @@ extern "C" PB_EXPORT void csConditionRuleOperandSetDefaultValue(CS_CONDITION_RUL
 extern "C" PB_EXPORT PB_STORE* csConditionRuleOperandStore(CS_CONDITION_RULE_OPERAND* operand) {
     PB_ASSERT(operand);
     PB_STORE* store = pbStoreCreate();
-    if (operand->moduleName) pbStoreSetValueCstr(&store, "moduleName", -1, operand->moduleName);
-    if (operand->objectName) pbStoreSetValueCstr(&store, "objectName", -1, operand->objectName);
-    if (operand->statusItemName) pbStoreSetValueCstr(&store, "statusItemName", -1, operand->statusItemName);
-    pbStoreSetValueCstr(&store, "defaultValue", -1, operand->defaultValue);
+    if (operand->moduleName) pbStoreSetValue(&store, cs::storeKeys().moduleName, operand->moduleName);
+    if (operand->objectName) pbStoreSetValue(&store, cs::storeKeys().objectName, operand->objectName);
+    if (operand->statusItemName) pbStoreSetValue(&store, cs::storeKeys().statusItemName, operand->statusItemName);
+    pbStoreSetValue(&store, cs::storeKeys().defaultValue, operand->defaultValue);
     return store;
 }
 
 extern "C" PB_EXPORT CS_CONDITION_RULE_OPERAND* csConditionRuleOperandRestore(PB_STORE* store) {
     PB_ASSERT(store);
     Operand* operand = csConditionRuleOperandCreate();
-    if (auto name = storedName(store, "moduleName", pbModuleNameOk))
+    if (auto name = storedName(store, cs::storeKeys().moduleName, pbModuleNameOk))
         csConditionRuleOperandSetModuleName(&operand, name.get());
-    if (auto name = storedName(store, "objectName", csObjectRecordNameOk))
+    if (auto name = storedName(store, cs::storeKeys().objectName, csObjectRecordNameOk))
         csConditionRuleOperandSetObjectName(&operand, name.get());
-    if (auto name = storedName(store, "statusItemName", itemNameOk))
+    if (auto name = storedName(store, cs::storeKeys().statusItemName, itemNameOk))
         csConditionRuleOperandSetStatusItemName(&operand, name.get());
-    if (auto value = pb::adopt(pbStoreValueCstr(store, "defaultValue", -1)))
+    if (auto value = pb::adopt(pbStoreValue(store, cs::storeKeys().defaultValue)))
         csConditionRuleOperandSetDefaultValue(&operand, value.get());
     return operand;
 }

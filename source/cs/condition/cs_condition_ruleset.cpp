@@ -2,6 +2,7 @@
 #include "cs/condition/cs_condition_ruleset.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -108,25 +109,25 @@ extern "C" PB_EXPORT PB_STORE* csConditionRulesetStore(CS_CONDITION_RULESET* rs)
     PB_ASSERT(rs);
     PB_STORE* store = pbStoreCreate();
     auto name = pb::adopt(csConditionRulesetOperatorToString(rs->op));
-    pbStoreSetValueCstr(&store, "operator", -1, name.get());
+    pbStoreSetValue(&store, cs::storeKeys().operator_, name.get());
     auto rules = pb::adopt(pbStoreCreateArray());
     for (PB_INT i = 0; i < pbVectorLength(rs->rules); ++i) {
         auto rule = pb::adopt(csConditionRuleFrom(pbVectorObjAt(rs->rules, i)));
         auto sub = pb::adopt(csConditionRuleStore(rule.get()));
         pbStoreAppendStore(rules.out(), sub.get());
     }
-    pbStoreSetStoreCstr(&store, "rules", -1, rules.get());
+    pbStoreSetStore(&store, cs::storeKeys().rules, rules.get());
     return store;
 }
 
 extern "C" PB_EXPORT CS_CONDITION_RULESET* csConditionRulesetRestore(PB_STORE* store) {
     PB_ASSERT(store);
     Ruleset* rs = csConditionRulesetCreate();
-    if (auto name = pb::adopt(pbStoreValueCstr(store, "operator", -1))) {
+    if (auto name = pb::adopt(pbStoreValue(store, cs::storeKeys().operator_))) {
         PB_INT op = csConditionRulesetOperatorFromString(name.get());
         if (CS_CONDITION_RULESET_OPERATOR_OK( op )) rs->op = op;
     }
-    if (auto rules = pb::adopt(pbStoreStoreCstr(store, "rules", -1))) {
+    if (auto rules = pb::adopt(pbStoreStore(store, cs::storeKeys().rules))) {
         for (PB_INT i = 0; i < pbStoreLength(rules.get()); ++i) {
             auto sub = pb::adopt(pbStoreStoreAt(rules.get(), i));
             if (!sub) continue;

@@ -4,6 +4,7 @@
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_options.h"
 #include "cs/base/cs_release_later.hpp"
+#include "cs/base/cs_store_keys.hpp"
 #include "cs/base/cs_update_signal.hpp"
 #include "cs/module/cs_module_table.h"
 #include "cs/object/cs_object.h"
@@ -31,7 +32,7 @@ using pb::adopt;
 using Store = pb::Ref<PB_STORE>;
 using String = pb::Ref<PB_STRING>;
 
-String key(const char* text) { return adopt(pbStringCreateFromCstr(text, -1)); }
+String key(const char* text) { return cs::storeKey(text); }
 
 // The keys of the configuration store, made once at start-up.
 struct Keys {

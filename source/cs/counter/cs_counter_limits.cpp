@@ -3,6 +3,7 @@
 
 #include "cs/base/cs_bounds.hpp"
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -10,7 +11,10 @@ namespace {
 
 enum Index { minValue, maxValue, boundCount };
 
-const char* const boundKeys[boundCount] = {"minValue", "maxValue"};
+std::array<PB_STRING*, boundCount> boundKeys() {
+    const cs::StoreKeys& k = cs::storeKeys();
+    return {k.minValue, k.maxValue};
+}
 
 }  // namespace
 
@@ -59,12 +63,12 @@ extern "C" PB_EXPORT PB_BOOL csCounterLimitsCheckWithToken(CS_COUNTER_LIMITS* li
 
 extern "C" PB_EXPORT PB_STORE* csCounterLimitsStore(CS_COUNTER_LIMITS* lim) {
     PB_ASSERT(lim);
-    return lim->bounds.store(boundKeys);
+    return lim->bounds.store(boundKeys());
 }
 
 extern "C" PB_EXPORT CS_COUNTER_LIMITS* csCounterLimitsRestore(PB_STORE* store) {
     PB_ASSERT(store);
     CS_COUNTER_LIMITS* lim = csCounterLimitsCreate();
-    lim->bounds.restore(store, boundKeys, [](PB_INT) { return true; });
+    lim->bounds.restore(store, boundKeys(), [](PB_INT) { return true; });
     return lim;
 }

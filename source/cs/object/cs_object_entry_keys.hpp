@@ -11,16 +11,16 @@
 //
 // The configuration reads and writes every key; updates rewrite entries
 // without "trMark" (cs/update/cs_update_object.h). Each user makes its
-// table once at start-up and deletes it at shutdown.
+// table once at start-up (its keys made by cs::storeKey) and deletes it at
+// shutdown.
 #pragma once
 
-#include "pb/pb_ref.hpp"
-#include "pb/pb_string.h"
+#include "cs/base/cs_store_keys.hpp"
 
 namespace cs {
 
 struct ObjectEntryKeys {
-    static pb::Ref<PB_STRING> key(const char* text) { return pb::adopt(pbStringCreateFromCstr(text, -1)); }
+    static pb::Ref<PB_STRING> key(const char* text) { return storeKey(text); }
 
     const pb::Ref<PB_STRING> sort = key("sort");
     const pb::Ref<PB_STRING> visible = key("visible");

@@ -3,6 +3,7 @@
 
 #include "cs/base/cs_bounds.hpp"
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -12,8 +13,10 @@ namespace {
 // and of the store.
 enum Index { minSecond, maxSecond, minMinute, maxMinute, minHour, maxHour, boundCount };
 
-const char* const boundKeys[boundCount] = {"minSecond", "maxSecond", "minMinute",
-                                           "maxMinute", "minHour",   "maxHour"};
+std::array<PB_STRING*, boundCount> boundKeys() {
+    const cs::StoreKeys& k = cs::storeKeys();
+    return {k.minSecond, k.maxSecond, k.minMinute, k.maxMinute, k.minHour, k.maxHour};
+}
 
 }  // namespace
 
@@ -93,12 +96,12 @@ extern "C" PB_EXPORT PB_BOOL csRateLimitsCheckWithToken(CS_RATE_LIMITS* lim, CS_
 
 extern "C" PB_EXPORT PB_STORE* csRateLimitsStore(CS_RATE_LIMITS* lim) {
     PB_ASSERT(lim);
-    return lim->bounds.store(boundKeys);
+    return lim->bounds.store(boundKeys());
 }
 
 extern "C" PB_EXPORT CS_RATE_LIMITS* csRateLimitsRestore(PB_STORE* store) {
     PB_ASSERT(store);
     CS_RATE_LIMITS* lim = csRateLimitsCreate();
-    lim->bounds.restore(store, boundKeys, [](PB_INT value) { return value >= 0; });
+    lim->bounds.restore(store, boundKeys(), [](PB_INT value) { return value >= 0; });
     return lim;
 }

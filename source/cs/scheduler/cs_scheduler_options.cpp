@@ -2,6 +2,7 @@
 #include "cs/scheduler/cs_scheduler_options.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_stdfunc.hpp"
 
@@ -62,9 +63,9 @@ extern "C" PB_EXPORT void csSchedulerOptionsSetInterval(CS_SCHEDULER_OPTIONS** o
 extern "C" PB_EXPORT PB_STORE* csSchedulerOptionsStore(CS_SCHEDULER_OPTIONS* opt) {
     PB_ASSERT(opt);
     PB_STORE* store = pbStoreCreate();
-    pbStoreSetValueIntCstr(&store, "events", -1, opt->events);
+    pbStoreSetValueInt(&store, cs::storeKeys().events, opt->events);
     auto interval = pb::adopt(csSchedulerIntervalToString(opt->interval));
-    pbStoreSetValueCstr(&store, "interval", -1, interval.get());
+    pbStoreSetValue(&store, cs::storeKeys().interval, interval.get());
     return store;
 }
 
@@ -72,8 +73,8 @@ extern "C" PB_EXPORT CS_SCHEDULER_OPTIONS* csSchedulerOptionsRestore(PB_STORE* s
     PB_ASSERT(store);
     CS_SCHEDULER_OPTIONS* opt = csSchedulerOptionsCreate();
     PB_INT events;
-    if (pbStoreValueIntCstr(store, "events", -1, &events) && events >= 1) opt->events = events;
-    if (auto text = pb::adopt(pbStoreValueCstr(store, "interval", -1))) {
+    if (pbStoreValueInt(store, cs::storeKeys().events, &events) && events >= 1) opt->events = events;
+    if (auto text = pb::adopt(pbStoreValue(store, cs::storeKeys().interval))) {
         PB_INT iv = csSchedulerIntervalFromString(text.get());
         if (CS_SCHEDULER_INTERVAL_OK( iv )) opt->interval = iv;
     }

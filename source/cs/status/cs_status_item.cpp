@@ -1,6 +1,7 @@
 // Status items: typed immutable values, their order, store form and trace form.
 #include "cs/status/cs_status_item.h"
 
+#include "cs/base/cs_store_keys.hpp"
 #include "cs/status/cs_status_item.hpp"
 
 #include "cs/base/cs_module.h"
@@ -145,16 +146,17 @@ extern "C" PB_EXPORT TR_PROPERTY_VALUE* csStatusItemToTrPropertyValue(CS_STATUS_
 
 extern "C" PB_EXPORT PB_STORE* csStatusItemStore(CS_STATUS_ITEM* item) {
     PB_ASSERT(item);
+    const cs::StoreKeys& keys = cs::storeKeys();
     PB_STORE* store = pbStoreCreate();
-    pbStoreSetValueCstr(&store, "type", -1, pb::adopt(csStatusItemTypeToString(item->type)).get());
+    pbStoreSetValue(&store, keys.type, pb::adopt(csStatusItemTypeToString(item->type)).get());
     switch (item->type) {
-        case CS_STATUS_ITEM_TYPE_BOOL: pbStoreSetValueBoolCstr(&store, "value", -1, item->boolValue); break;
-        case CS_STATUS_ITEM_TYPE_INT: pbStoreSetValueIntCstr(&store, "value", -1, item->intValue); break;
-        case CS_STATUS_ITEM_TYPE_STRING: pbStoreSetValueCstr(&store, "value", -1, pbStringFrom(item->objValue)); break;
-        case CS_STATUS_ITEM_TYPE_STORE: pbStoreSetStoreCstr(&store, "value", -1, pbStoreFrom(item->objValue)); break;
+        case CS_STATUS_ITEM_TYPE_BOOL: pbStoreSetValueBool(&store, keys.value, item->boolValue); break;
+        case CS_STATUS_ITEM_TYPE_INT: pbStoreSetValueInt(&store, keys.value, item->intValue); break;
+        case CS_STATUS_ITEM_TYPE_STRING: pbStoreSetValue(&store, keys.value, pbStringFrom(item->objValue)); break;
+        case CS_STATUS_ITEM_TYPE_STORE: pbStoreSetStore(&store, keys.value, pbStoreFrom(item->objValue)); break;
         default: {
             auto text = pb::adopt(rfcBaseEncodeToString(pbBufferFrom(item->objValue), RFC_BASE_64));
-            pbStoreSetValueCstr(&store, "value", -1, text.get());
+            pbStoreSetValue(&store, keys.value, text.get());
         }
     }
     return store;
@@ -164,25 +166,26 @@ extern "C" PB_EXPORT PB_STORE* csStatusItemStore(CS_STATUS_ITEM* item) {
 // other kind, or a buffer text that does not decode, gives no item.
 extern "C" PB_EXPORT CS_STATUS_ITEM* csStatusItemRestore(PB_STORE* store) {
     PB_ASSERT(store);
-    auto typeName = pb::adopt(pbStoreValueCstr(store, "type", -1));
+    const cs::StoreKeys& keys = cs::storeKeys();
+    auto typeName = pb::adopt(pbStoreValue(store, keys.type));
     if (!typeName) return nullptr;
     PB_BOOL flag;
     PB_INT number;
     switch (csStatusItemTypeFromString(typeName.get())) {
         case CS_STATUS_ITEM_TYPE_BOOL:
-            return pbStoreValueBoolCstr(store, "value", -1, &flag) ? csStatusItemCreateBool(flag) : nullptr;
+            return pbStoreValueBool(store, keys.value, &flag) ? csStatusItemCreateBool(flag) : nullptr;
         case CS_STATUS_ITEM_TYPE_INT:
-            return pbStoreValueIntCstr(store, "value", -1, &number) ? csStatusItemCreateInt(number) : nullptr;
+            return pbStoreValueInt(store, keys.value, &number) ? csStatusItemCreateInt(number) : nullptr;
         case CS_STATUS_ITEM_TYPE_STRING: {
-            auto text = pb::adopt(pbStoreValueCstr(store, "value", -1));
+            auto text = pb::adopt(pbStoreValue(store, keys.value));
             return text ? csStatusItemCreateString(text.get()) : nullptr;
         }
         case CS_STATUS_ITEM_TYPE_STORE: {
-            auto sub = pb::adopt(pbStoreStoreCstr(store, "value", -1));
+            auto sub = pb::adopt(pbStoreStore(store, keys.value));
             return sub ? csStatusItemCreateStore(sub.get()) : nullptr;
         }
         case CS_STATUS_ITEM_TYPE_BUFFER: {
-            auto text = pb::adopt(pbStoreValueCstr(store, "value", -1));
+            auto text = pb::adopt(pbStoreValue(store, keys.value));
             auto bytes = pb::adopt(text ? rfcBaseTryDecodeString(text.get(), RFC_BASE_64) : nullptr);
             return bytes ? csStatusItemCreateBuffer(bytes.get()) : nullptr;
         }

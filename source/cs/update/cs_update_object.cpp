@@ -3,6 +3,7 @@
 #include "cs/update/cs_update_object.h"
 
 #include "cs/base/cs_module.h"
+#include "cs/base/cs_store_keys.hpp"
 #include "cs/base/cs_wrapped_mode.h"
 #include "cs/object/cs_object_entry_keys.hpp"
 #include "pb/pb_name.h"
@@ -54,7 +55,7 @@ PB_STDFUNCS_DEFINE(csUpdateObject, CS_UPDATE_OBJECT, cs___sort_CS_UPDATE_OBJECT)
 
 extern "C" PB_EXPORT void cs___UpdateObjectStartup(void) {
     keys = new cs::ObjectEntryKeys;
-    keyMode = pbStringCreateFromCstr("mode", -1);
+    keyMode = cs::storeKey("mode").leak();
     sortWrapped = pbStringCreateFromCstr("CS_WRAPPED", -1);
 }
 
