@@ -164,6 +164,13 @@ void FleetMember::follow() {
     }
     if (!kv || pendingWrite_) return sync();
     if (kv->modRevision <= appliedRevision_) return;
+    // A local change not written yet (its update signal not handled) goes
+    // first: its swap fails on the revision that arrived and the conflict
+    // is reported, where applying the revision would drop it unseen.
+    if (csConfigVersion() != baselineVersion_) {
+        onLocalChange();
+        if (pendingWrite_ || kv->modRevision <= appliedRevision_) return;
+    }
     applyGroup(*kv);
 }
 
@@ -247,6 +254,7 @@ bool FleetMember::writeBack(long long based) {
     auto form = groupStore();
     if (baseline_ && pbObjEquals(reinterpret_cast<PB_OBJ*>(form.get()), reinterpret_cast<PB_OBJ*>(baseline_.get()))) {
         pendingWrite_ = false;
+        baselineVersion_ = csConfigVersion();  // nothing the group holds changed
         return false;
     }
     if (based < 0) based = appliedRevision_;
