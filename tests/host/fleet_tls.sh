@@ -26,16 +26,23 @@ done
 certificate server 127.0.0.1 "subjectAltName=IP:127.0.0.1"
 certificate client root
 
-port=$(free_port) peer=$(free_port)
-etcd_url="https://127.0.0.1:$port"
-etcd --name tls-test --data-dir "$dir/etcd" --log-level error \
-  --listen-client-urls "$etcd_url" --advertise-client-urls "$etcd_url" \
-  --cert-file "$dir/server.pem" --key-file "$dir/server.key" --client-cert-auth --trusted-ca-file "$dir/ca.pem" \
-  --listen-peer-urls "http://127.0.0.1:$peer" --initial-advertise-peer-urls "http://127.0.0.1:$peer" \
-  --initial-cluster "tls-test=http://127.0.0.1:$peer" >>"$dir/etcd.log" 2>&1 &
-etcd_pid=$!
-until_ok 15 curl -sf --cacert "$dir/ca.pem" --cert "$dir/client.pem" --key "$dir/client.key" "$etcd_url/health" \
-  || fail "etcd does not start"
+# A port found free can be taken before etcd binds it (by another test's
+# client connections): a start that does not come up is tried on new ports.
+for attempt in 1 2 3; do
+  port=$(free_port) peer=$(free_port)
+  etcd_url="https://127.0.0.1:$port"
+  etcd --name tls-test --data-dir "$dir/etcd" --log-level error \
+    --listen-client-urls "$etcd_url" --advertise-client-urls "$etcd_url" \
+    --cert-file "$dir/server.pem" --key-file "$dir/server.key" --client-cert-auth --trusted-ca-file "$dir/ca.pem" \
+    --listen-peer-urls "http://127.0.0.1:$peer" --initial-advertise-peer-urls "http://127.0.0.1:$peer" \
+    --initial-cluster "tls-test=http://127.0.0.1:$peer" >>"$dir/etcd.log" 2>&1 &
+  etcd_pid=$!
+  until_ok 15 curl -sf --cacert "$dir/ca.pem" --cert "$dir/client.pem" --key "$dir/client.key" "$etcd_url/health" \
+    && break
+  stop_etcd
+  rm -rf "$dir/etcd"
+  [ "$attempt" -lt 3 ] || fail "etcd does not start"
+done
 
 fleet_access=(--fleet-cacert "$dir/ca.pem" --fleet-cert "$dir/client.pem" --fleet-key "$dir/client.key")
 echo '{"vorlixStoreHeader":{"type":"CS_CONFIG"},"store":{"objects":{"a":{"sort":"CS_STUB","config":{}}}}}' \
