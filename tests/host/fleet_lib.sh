@@ -7,14 +7,7 @@
 # is made cheap: a login costs etcd little on a loaded machine).
 etcd_pid= etcd_url= host_pids=() fleet_access=()
 
-# until_ok SECONDS COMMAND...: polls COMMAND every 20 ms until it succeeds.
-until_ok() {
-  local end=$(( $(date +%s) + $1 )); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.02
-  done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/until_ok.sh"
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 # A loopback port nothing listens on (the kernel's choice, given back).

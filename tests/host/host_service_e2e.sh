@@ -11,14 +11,7 @@ dir=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 fail() { echo "FAILED: $*"; echo "--- log"; cat "$dir/log" 2>/dev/null || true; echo "0 passed, 1 failed"; exit 1; }
-# until SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
-until_ok() {
-  local end=$(( $(date +%s) + $1 )); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.05
-  done
-}
+. "$(dirname "$0")/../support/until_ok.sh"
 logged() { grep -q -- "$1" "$dir/log"; }
 metric() { curl -sf "$base/metrics" | sed -n "s/^$1{module=\"demo\"} //p"; }
 

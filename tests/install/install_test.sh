@@ -11,13 +11,7 @@ tmp=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
 fail() { echo "FAILED: $*"; cat "$tmp/log" 2>/dev/null || true; echo "0 passed, 1 failed"; exit 1; }
-until_ok() {
-  local end=$(( $(date +%s) + $1 )); shift
-  until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.05
-  done
-}
+. "$(dirname "$0")/../support/until_ok.sh"
 
 prefix="$tmp/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
