@@ -20,6 +20,7 @@
 #include "../common/config_diff.h"
 #include "../common/config_file.h"
 #include "../common/config_review.h"
+#include "../common/command_line.h"
 #include "../common/text.h"
 #include "fleet_command.h"
 #include "cs/cs.h"
@@ -186,14 +187,7 @@ int main(int argc, char** argv) {
     diffCmd->add_option("FILES", options.files, "configuration files A and B")->required()->expected(2);
     FleetCommand fleet;
     fleet.add(app);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return 2;
-    }
+    if (auto status = vorlix::tools::parseCommandLine(app, argc, argv)) return *status;
 
     pbRuntimeSetManualClock(PB_TRUE);  // nothing runs in the background
     auto paths = pb::adopt(pbRuntimePathsCreate());

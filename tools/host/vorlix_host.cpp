@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../common/command_line.h"
 #include "../common/text.h"
 #include "cs/cs.h"
 #include "fleet_member.h"
@@ -203,14 +204,7 @@ int main(int argc, char** argv) {
         ->type_name("N");
     app.add_flag("--manual-clock", options.manualClock, "with --run-ms: run in virtual time");
     addFleetOptions(app, options.fleet);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return 2;
-    }
+    if (auto status = vorlix::tools::parseCommandLine(app, argc, argv)) return *status;
     if (std::string problem = fleetOptionsProblem(options.fleet, options.runMs >= 0); !problem.empty()) {
         std::fprintf(stderr, "vorlix-host: %s\n", problem.c_str());
         return 2;
