@@ -3,18 +3,23 @@
 
 #include "cs/base/cs_module.h"
 #include "cs/base/cs_update_signal.hpp"
-#include "pb/pb_monitor.hpp"
+#include "cs/status/cs_status.hpp"
 #include "pb/pb_name.h"
+#include "pb/pb_ref.hpp"
+#include "pb/pb_region.hpp"
 #include "pb/pb_signal.h"
 #include "pb/pb_stdfunc.hpp"
 
+// The counter has no lock of its own: its value and signal are guarded by
+// the lock of its reporter's status, so a change of the value, of its item
+// and the update signal are one exclusive hold, in the order of the changes.
 struct CS___COUNTER_IMP {
     PB_OBJ obj;
     CS_STATUS_REPORTER* rep;     // set once at creation
-    PB_MONITOR* monitor;         // set once at creation; guards the fields below
+    PB_REGION* region;           // set once at creation: the lock of rep's status; guards the fields below
     PB_STRING* name;             // set once at creation; also the item's name
-    PB_SIGNAL* updateSignal;     // guarded by monitor; never handed out; asserted and replaced at every watched change
-    PB_INT extValue;             // guarded by monitor
+    PB_SIGNAL* updateSignal;     // guarded by region; never handed out; asserted and replaced at every watched change
+    PB_INT extValue;             // guarded by region
 };
 
 namespace {
@@ -26,7 +31,7 @@ void impFree(PB_OBJ* obj) {
     auto* imp = reinterpret_cast<Imp*>(obj);
     csStatusReporterDelItem(imp->rep, imp->name);
     pb::releaseField(imp->rep);
-    pb::releaseField(imp->monitor);
+    pb::releaseField(imp->region);
     pb::releaseField(imp->name);
     pb::releaseField(imp->updateSignal);
 }
@@ -44,7 +49,8 @@ extern "C" PB_EXPORT CS___COUNTER_IMP* cs___CounterImpCreate(CS_STATUS_REPORTER*
     PB_ASSERT(pbNameCamelCaseOk( name, PB_TRUE ));
     auto* imp = reinterpret_cast<Imp*>(pb___ObjCreate(sizeof(Imp), &cs___sort_CS___COUNTER_IMP));
     imp->rep = csStatusReporterRetain(rep);
-    imp->monitor = pbMonitorCreate();
+    auto status = pb::adopt(csStatusReporterStatus(rep));
+    imp->region = pbRegionRetain(cs::statusRegion(status.get()));
     imp->name = pbStringRetain(name);
     imp->updateSignal = pbSignalCreate();
     imp->extValue = 0;
@@ -61,17 +67,15 @@ extern "C" PB_EXPORT PB_STRING* cs___CounterImpName(CS___COUNTER_IMP* imp) {
 
 extern "C" PB_EXPORT PB_INT cs___CounterImpValue(CS___COUNTER_IMP* imp) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->monitor);
+    pb::RegionSharedGuard guard(imp->region);
     return imp->extValue;
 }
 
-// The item and the signal change under the monitor, so they follow the
-// changes in the order in which they were made (lock order: counter, then
-// reporter).
+// The item's change nests into the hold of the status's lock.
 extern "C" PB_EXPORT void cs___CounterImpModifyValue(CS___COUNTER_IMP* imp, PB_INT delta) {
     PB_ASSERT(imp);
     if (delta == 0) return;
-    pb::MonitorGuard guard(imp->monitor);
+    pb::RegionExclusiveGuard guard(imp->region);
     PB_ASSERT(PB_INT_ADD_OK( imp->extValue, delta ));
     imp->extValue += delta;
     csStatusReporterSetItemInt(imp->rep, imp->name, imp->extValue);
@@ -80,12 +84,12 @@ extern "C" PB_EXPORT void cs___CounterImpModifyValue(CS___COUNTER_IMP* imp, PB_I
 
 extern "C" PB_EXPORT void cs___CounterImpUpdateAddSignalable(CS___COUNTER_IMP* imp, PB_SIGNALABLE* signalable) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->monitor);
+    pb::RegionExclusiveGuard guard(imp->region);
     pbSignalAddSignalable(imp->updateSignal, signalable);
 }
 
 extern "C" PB_EXPORT void cs___CounterImpUpdateDelSignalable(CS___COUNTER_IMP* imp, PB_SIGNALABLE* signalable) {
     PB_ASSERT(imp);
-    pb::MonitorGuard guard(imp->monitor);
+    pb::RegionExclusiveGuard guard(imp->region);
     pbSignalDelSignalable(imp->updateSignal, signalable);
 }

@@ -129,6 +129,11 @@ extern "C" PB_EXPORT void cs___StatusSetEnd(CS_STATUS* stat) {
     change(stat, [&] { pbSignalAssert(stat->endSignal); });
 }
 
+PB_REGION* cs::statusRegion(CS_STATUS* stat) {
+    PB_ASSERT(stat);
+    return stat->region;
+}
+
 // A name that is not a camel-case name has no item, so the caller's set
 // of a new item makes the checks that this path leaves out.
 bool cs::statusTrySetScalar(CS_STATUS* stat, PB_STRING* name, PB_INT type, PB_INT scalar, StatusAlso also) {

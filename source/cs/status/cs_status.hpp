@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cs/status/cs_status.h"
+#include "pb/pb_region.h"
 
 namespace cs {
 
@@ -35,5 +36,12 @@ void statusDelItem(CS_STATUS* stat, PB_STRING* name, StatusAlso also);
 // shared one, an ended status); the caller then sets a new item, which
 // makes every check. also runs only when the item was set.
 bool statusTrySetScalar(CS_STATUS* stat, PB_STRING* name, PB_INT type, PB_INT scalar, StatusAlso also);
+
+// The lock that guards the status's items (not retained). An owner of a
+// reporter may hold it exclusively to change fields of its own together
+// with its items: the changes of the status made meanwhile by the same
+// thread nest into that hold, so both follow one order without a second
+// lock.
+PB_REGION* statusRegion(CS_STATUS* stat);
 
 }  // namespace cs
