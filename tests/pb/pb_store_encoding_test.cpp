@@ -2,6 +2,7 @@
 // header wrapper, and rejection of everything that is not a store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -166,6 +167,35 @@ TEST(PbStoreEncoding, RejectsWhatIsNotAStore) {
     auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
     std::string doc = encode(randomStore(rng, 0, false).get(), header.get());
     for (size_t cut = 0; cut + 2 < doc.size(); ++cut) EXPECT_FALSE(decode(doc.substr(0, cut))) << cut;
+}
+
+// Keys may arrive in any order, also where only what follows a long shared
+// beginning tells them apart; a duplicate is found wherever it stands.
+TEST(PbStoreEncoding, KeysInAnyOrderDuplicatesNowhere) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const std::string shortPrefix = "config-of-item-", longPrefix(40, 'p');
+    std::vector<std::string> keys = {"a", "z", "\xC3\xA9", "ab"};
+    for (const std::string& prefix : {shortPrefix, longPrefix})
+        for (const char* tail : {"", "b", "a", "ab", "\xC3\xA9", "\xF0\x9F\x98\x80"}) keys.push_back(prefix + tail);
+    Store expected = adopt(pbStoreCreate());
+    for (size_t i = 0; i < keys.size(); ++i) pbStoreSetValueIntCstr(expected.out(), keys[i].c_str(), -1, PB_INT(i));
+    auto document = [&](const std::vector<size_t>& order) {
+        std::string doc = "{";
+        for (size_t i : order) doc += (doc.size() > 1 ? ",\"" : "\"") + keys[i] + "\":" + std::to_string(i);
+        return doc + "}";
+    };
+    std::mt19937 rng(11);
+    std::vector<size_t> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (int round = 0; round < 20; ++round) {
+        std::shuffle(order.begin(), order.end(), rng);
+        Store back = decode(document(order));
+        ASSERT_TRUE(back) << document(order);
+        EXPECT_TRUE(pbStoreEquals(back.get(), expected.get())) << document(order);
+        std::vector<size_t> twice = order;
+        twice.insert(twice.begin() + long(rng() % (twice.size() + 1)), order[rng() % order.size()]);
+        EXPECT_FALSE(decode(document(twice))) << document(twice);
+    }
 }
 
 // Why a document does not decode, with the place of the fault as editors
