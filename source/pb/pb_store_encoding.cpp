@@ -228,7 +228,7 @@ public:
     }
 
 private:
-    static constexpr size_t kKeptEntries = 4096;  // entries of one list that a thread keeps room for
+    static constexpr size_t kKeptEntries = 256;  // entries of one list that a thread keeps room for
 
     // Keys and short values repeat in configurations: a direct-mapped cache
     // of the texts seen last lets one decode share one string per text.

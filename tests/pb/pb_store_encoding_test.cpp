@@ -115,6 +115,29 @@ TEST(PbStoreEncoding, WritesReadableJson) {
     EXPECT_EQ(bytes(compact.get()), "{\"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\"store\":[true]}");
 }
 
+// Long texts are written in pieces: every character keeps its form, wherever
+// a piece ends.
+TEST(PbStoreEncoding, LongTextsKeepEveryCharacter) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const struct {
+        PB_CHAR ch;
+        const char* json;
+    } forms[] = {{'a', "a"},           {'"', "\\\""},     {'\n', "\\n"},           {1, "\\u0001"},
+                 {0xE9, "\xC3\xA9"},   {0x20AC, "\xE2\x82\xAC"}, {0x1F600, "\xF0\x9F\x98\x80"},
+                 {0x7F, "\x7F"},       {0xD800, "\xEF\xBF\xBD"}, {'\\', "\\\\"}};
+    std::vector<PB_CHAR> chars;
+    std::string expected = "{\"k\":\"";
+    std::mt19937 rng(3);
+    for (int i = 0; i < 3000; ++i) {
+        const auto& form = forms[rng() % 3 ? 0 : rng() % 10];  // mostly plain runs
+        chars.push_back(form.ch);
+        expected += form.json;
+    }
+    Store s = adopt(pbStoreCreate());
+    pbStoreSetValueCstr(s.out(), "k", -1, adopt(pbStringCreateFromChars(chars.data(), PB_INT(chars.size()))).get());
+    EXPECT_EQ(bytes(adopt(pbStoreEncodeCompact(s.get(), nullptr)).get()), expected + "\"}");
+}
+
 TEST(PbStoreEncoding, HeaderAndHeaderlessStoresAreNeverConfused) {
     VTEST_NO_LEAKS_IN_SCOPE();
     // A headerless store that looks like a wrapper.
