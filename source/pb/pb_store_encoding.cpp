@@ -434,8 +434,10 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
     constexpr PB_INT kReuseLimit = 1 << 20;
     simdjson::dom::parser local;
     simdjson::dom::parser& parser = length <= kReuseLimit ? threadParser() : local;
+    // The thread's parser is sized once; a large document's own parser is
+    // sized for it at once.
     if (parser.max_depth() != PB_STORE_ENCODING_MAX_DEPTH + 3 &&
-        parser.allocate(kReuseLimit, PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
+        parser.allocate(size_t(std::max(length, kReuseLimit)), PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
         return nullptr;
     element root;
     bool parsed = parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
