@@ -253,14 +253,9 @@ private:
 
     // The slot of a short text, filled with its string.
     Slot& slot(std::string_view v) {
-        // Eight bytes at a time, mixed by multiplication.
-        uint64_t hash = v.size();
-        for (size_t i = 0; i < v.size(); i += 8) {
-            uint64_t word = 0;
-            std::memcpy(&word, v.data() + i, std::min<size_t>(8, v.size() - i));
-            hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
-        }
-        Slot& slot = scratch_.shared[(hash >> 40) % kSlots];
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (char c : v) hash = (hash ^ uint8_t(c)) * 16777619u;
+        Slot& slot = scratch_.shared[hash % kSlots];
         if (slot.string && slot.text == v) return slot;
         slot.text = v;
         slot.string = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
