@@ -1,6 +1,8 @@
 // JSON string text, shared by the store encoding and the trace writer.
 #pragma once
 
+#include <cstring>
+
 #include "pb/pb_utf8.hpp"
 
 namespace pb {
@@ -8,38 +10,54 @@ namespace pb {
 // Appends n code points as a JSON string: quoted, UTF-8, with the escapes
 // that RFC 8259 requires ('"', '\\' and the control characters). Code
 // points that UTF-8 cannot carry (surrogates, above U+10FFFF) become
-// U+FFFD. Out is std::string or another byte sink with push_back and
+// U+FFFD. Out is std::string or another byte sink with
 // append(const char*, size_t).
 template <class Out>
 inline void jsonAppendString(const PB_CHAR* chars, PB_INT n, Out& out) {
     static const char hex[] = "0123456789abcdef";
-    out.push_back('"');
-    PB_INT run = 0;  // start of the pending run of plain characters
-    for (PB_INT i = 0; i < n; ++i) {
-        PB_CHAR ch = chars[i];
-        bool plain = ch >= 0x20 && ch != '"' && ch != '\\' && ch <= 0x10FFFF && !(ch >= 0xD800 && ch <= 0xDFFF);
-        if (plain) continue;
-        utf8Encode(chars + run, i - run, out);
-        run = i + 1;
-        switch (ch) {
-        case '"': out.append("\\\"", 2); continue;
-        case '\\': out.append("\\\\", 2); continue;
-        case '\b': out.append("\\b", 2); continue;
-        case '\f': out.append("\\f", 2); continue;
-        case '\n': out.append("\\n", 2); continue;
-        case '\r': out.append("\\r", 2); continue;
-        case '\t': out.append("\\t", 2); continue;
-        default: break;
+    // The text goes out through a buffer: one append per few hundred bytes
+    // rather than one call per byte.
+    char buf[512];
+    size_t used = 0;
+    buf[used++] = '"';
+    for (PB_INT i = 0; i < n;) {
+        // As many code points as surely fit, in their longest form (six bytes).
+        PB_INT end = i + PB_INT((sizeof buf - 1 - used) / 6);
+        if (end > n) end = n;
+        for (; i < end; ++i) {
+            PB_CHAR ch = chars[i];
+            if (ch >= 0x20 && ch < 0x80 && ch != '"' && ch != '\\') {  // most of all text
+                buf[used++] = char(ch);
+            } else if (ch == '"' || ch == '\\') {
+                buf[used++] = '\\';
+                buf[used++] = char(ch);
+            } else if (ch < 0x20) {
+                buf[used++] = '\\';
+                switch (ch) {
+                case '\b': buf[used++] = 'b'; break;
+                case '\f': buf[used++] = 'f'; break;
+                case '\n': buf[used++] = 'n'; break;
+                case '\r': buf[used++] = 'r'; break;
+                case '\t': buf[used++] = 't'; break;
+                default:
+                    std::memcpy(buf + used, "u00", 3);
+                    buf[used + 3] = hex[ch >> 4];
+                    buf[used + 4] = hex[ch & 15];
+                    used += 5;
+                }
+            } else if ((ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF) {
+                used += size_t(utf8Put(PB_CHAR_REPLACEMENT, buf + used));
+            } else {
+                used += size_t(utf8Put(ch, buf + used));
+            }
         }
-        if (ch < 0x20) {
-            char buf[6] = {'\\', 'u', '0', '0', hex[ch >> 4], hex[ch & 15]};
-            out.append(buf, 6);
-        } else {
-            out.append("\xEF\xBF\xBD", 3);  // U+FFFD
+        if (i < n) {
+            out.append(buf, used);
+            used = 0;
         }
     }
-    utf8Encode(chars + run, n - run, out);
-    out.push_back('"');
+    buf[used++] = '"';
+    out.append(buf, used);
 }
 
 }  // namespace pb

@@ -380,11 +380,11 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     }
 }
 
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries) {
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked) {
     auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
         return pb::compareStrings(a.key.get(), b.key.get()) < 0;
     };
-    if (!array) {
+    if (!array && !checked) {
         for (const auto& e : entries)
             if (!e.key || !addressOk(pbStringBacking(e.key.get()), pbStringLength(e.key.get()))) return nullptr;
         // Documents written by the encoder arrive in order; others are sorted.
@@ -392,12 +392,13 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
             std::stable_sort(entries.begin(), entries.end(), keyLess);
         for (size_t i = 1; i < entries.size(); ++i)
             if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
+        for (auto& e : entries) e.hints = stringHints(stringChars(e.key.get()), stringLength(e.key.get()));
     }
     PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
     store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
     for (auto& e : entries) {
         Entry entry(e.type, e.number, std::move(e.object));
-        if (!array) entry.setKey(std::move(e.key));
+        if (!array) entry.setKey(std::move(e.key), e.hints);
         store->entries.append(std::move(entry));
     }
     return store;

@@ -13,6 +13,7 @@
 
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.h"
+#include "pb/pb_string.hpp"
 
 namespace pb {
 
@@ -30,17 +31,21 @@ struct StoreEntryView {
 void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void* context), void* context);
 
 // One entry for storeCreateFromEntries: key (map stores only), type, and the
-// value in number (int, bool as 0 or 1) or object (string, store).
+// value in number (int, bool as 0 or 1) or object (string, store); hints
+// are the key's summary (pb::stringHints) when the caller has it.
 struct StoreBuildEntry {
     Ref<PB_STRING> key;
     PB_INT type;
     PB_INT number;
     Ref<PB_OBJ> object;
+    StringHints hints;
 };
 
 // A new store holding entries, built in one pass (the decoder's way in).
 // Map entries are put in key order; the result is NULL when a key is not a
-// valid address or occurs twice. The entries are moved from.
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries);
+// valid address or occurs twice. The entries are moved from. checked: the
+// caller vouches that the keys are valid addresses in strictly increasing
+// order and has filled in their hints.
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked = false);
 
 }  // namespace pb

@@ -5,6 +5,7 @@
 #define SIMDJSON_EXCEPTIONS 0
 #include <simdjson.h>
 
+#include <algorithm>
 #include <charconv>
 #include <deque>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.hpp"
 #include "pb/pb_string.h"
+#include "pb/pb_string.hpp"
 
 namespace {
 
@@ -101,8 +103,15 @@ public:
 
     void newline(int depth) {
         if (compact_) return;
-        out.push_back('\n');
-        out.append(size_t(depth) * 2, ' ');
+        // A line break and the indent of most depths in one copy.
+        static constexpr char kBreak[] = "\n                                                                ";
+        size_t n = 1 + size_t(depth) * 2;
+        if (n < sizeof kBreak) {
+            out.append(kBreak, n);
+        } else {
+            out.push_back('\n');
+            out.append(n - 1, ' ');
+        }
     }
 
     // Writes a store as a JSON object or array, one entry per line.
@@ -162,16 +171,31 @@ using simdjson::dom::element_type;
 // Builds stores from a parsed document; any deviation from the store form
 // makes the whole decode fail. Each JSON object or array becomes one store,
 // built in one pass from its entries. Short strings (keys above all) repeat
-// in configurations, so one decode shares one string object per text.
+// in configurations, so one decode shares one string object per text, and
+// checks a shared key as an address only once. A thread's decodes reuse
+// the builder's lists and cache; each decode leaves them holding nothing.
 class Builder {
 public:
+    Builder() : scratch_(threadScratch()) {}
+    Builder(const Builder&) = delete;
+    Builder& operator=(const Builder&) = delete;
+    ~Builder() {
+        for (auto& entries : scratch_.levels) {
+            entries.clear();
+            // The lists of a large document are not kept for the thread's life.
+            if (entries.capacity() > kKeptEntries) std::vector<pb::StoreBuildEntry>().swap(entries);
+        }
+        for (Slot& slot : scratch_.shared) slot.string.reset();
+    }
+
     // The store for a JSON object or array at depth (the outermost store
     // at 0), or NULL.
     PB_STORE* store(element e, int depth) {
         if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
         // One list of entries per depth, reused by the stores at that depth.
-        if (levels_.size() <= size_t(depth)) levels_.resize(size_t(depth) + 1);
-        std::vector<pb::StoreBuildEntry>& entries = levels_[size_t(depth)];
+        auto& levels = scratch_.levels;
+        if (levels.size() <= size_t(depth)) levels.resize(size_t(depth) + 1);
+        std::vector<pb::StoreBuildEntry>& entries = levels[size_t(depth)];
         entries.clear();
         if (e.type() == element_type::ARRAY) {
             simdjson::dom::array items;
@@ -186,17 +210,25 @@ public:
         simdjson::dom::object object;
         if (e.get_object().get(object) != simdjson::SUCCESS) return nullptr;
         entries.reserve(object.size());
+        // Documents written by the encoder arrive in key order; others are
+        // sorted here, where the keys' hints make most comparisons cheap.
+        bool ordered = true;
         for (auto field : object) {
-            entries.emplace_back();
-            entries.back().key = text(field.key);
-            if (!value(field.value, depth, entries.back())) return nullptr;
+            pb::StoreBuildEntry& entry = entries.emplace_back();
+            if (!key(field.key, entry)) return nullptr;  // not an address
+            if (ordered && entries.size() > 1) ordered = keyLess(entries[entries.size() - 2], entry);
+            if (!value(field.value, depth, entry)) return nullptr;
         }
-        // Invalid and duplicate keys make this NULL.
-        return pb::storeCreateFromEntries(false, entries);
+        if (!ordered) {
+            std::sort(entries.begin(), entries.end(), keyLess);
+            for (size_t i = 1; i < entries.size(); ++i)
+                if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
+        }
+        return pb::storeCreateFromEntries(false, entries, true);
     }
 
 private:
-    std::deque<std::vector<pb::StoreBuildEntry>> levels_;  // a deque: growing keeps the lists in place
+    static constexpr size_t kKeptEntries = 256;  // entries of one list that a thread keeps room for
 
     // Keys and short values repeat in configurations: a direct-mapped cache
     // of the texts seen last lets one decode share one string per text.
@@ -205,18 +237,62 @@ private:
     struct Slot {
         std::string_view text;  // points into the parser's tape, valid for the decode
         pb::Ref<PB_STRING> string;
+        enum : uint8_t { kUnknown, kAddress, kNotAddress } address = kUnknown;  // as a key
+        pb::StringHints hints;  // as a key
     };
-    std::vector<Slot> shared_ = std::vector<Slot>(kSlots);
+
+    struct Scratch {
+        std::deque<std::vector<pb::StoreBuildEntry>> levels;  // a deque: growing keeps the lists in place
+        std::vector<Slot> shared = std::vector<Slot>(kSlots);
+    };
+    static Scratch& threadScratch() {
+        thread_local Scratch scratch;
+        return scratch;
+    }
+    Scratch& scratch_;
+
+    // The slot of a short text, filled with its string.
+    Slot& slot(std::string_view v) {
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (char c : v) hash = (hash ^ uint8_t(c)) * 16777619u;
+        Slot& slot = scratch_.shared[hash % kSlots];
+        if (slot.string && slot.text == v) return slot;
+        slot.text = v;
+        slot.string = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+        slot.address = Slot::kUnknown;
+        return slot;
+    }
 
     pb::Ref<PB_STRING> text(std::string_view v) {
         if (v.size() > kShared) return pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-        uint32_t hash = 2166136261u;  // FNV-1a
-        for (char c : v) hash = (hash ^ uint8_t(c)) * 16777619u;
-        Slot& slot = shared_[hash % kSlots];
-        if (slot.string && slot.text == v) return slot.string;
-        slot.text = v;
-        slot.string = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-        return slot.string;
+        return slot(v).string;
+    }
+
+    // Sets the key of entry, with its hints; false when it is not an address.
+    bool key(std::string_view v, pb::StoreBuildEntry& entry) {
+        if (v.size() > kShared) {
+            entry.key = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
+            if (!pbStoreAddressOk(entry.key.get())) return false;
+            entry.hints = pb::stringHints(pb::stringChars(entry.key.get()), pb::stringLength(entry.key.get()));
+            return true;
+        }
+        Slot& s = slot(v);
+        if (s.address == Slot::kUnknown) {
+            s.address = pbStoreAddressOk(s.string.get()) ? Slot::kAddress : Slot::kNotAddress;
+            s.hints = pb::stringHints(pb::stringChars(s.string.get()), pb::stringLength(s.string.get()));
+        }
+        entry.key = s.string;
+        entry.hints = s.hints;
+        return s.address == Slot::kAddress;
+    }
+
+    // Key order, mostly told by the hints alone.
+    static bool keyLess(const pb::StoreBuildEntry& a, const pb::StoreBuildEntry& b) {
+        if (a.hints.high && b.hints.high) {  // 0: no summary
+            if (a.hints.high != b.hints.high) return a.hints.high < b.hints.high;
+            if (a.hints.low != b.hints.low) return a.hints.low < b.hints.low;
+        }
+        return pb::compareStrings(a.key.get(), b.key.get()) < 0;
     }
 
     bool value(element v, int depth, pb::StoreBuildEntry& out) {
@@ -353,8 +429,10 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
     constexpr PB_INT kReuseLimit = 1 << 20;
     simdjson::dom::parser local;
     simdjson::dom::parser& parser = length <= kReuseLimit ? threadParser() : local;
+    // The thread's parser is sized once; a large document's own parser is
+    // sized for it at once.
     if (parser.max_depth() != PB_STORE_ENCODING_MAX_DEPTH + 3 &&
-        parser.allocate(kReuseLimit, PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
+        parser.allocate(size_t(std::max(length, kReuseLimit)), PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
         return nullptr;
     element root;
     bool parsed = parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;

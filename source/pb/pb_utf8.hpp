@@ -54,27 +54,44 @@ inline PB_INT utf8InvalidAt(const unsigned char* p, PB_INT n) {
     return -1;
 }
 
-// Appends the UTF-8 form of n code points to out.
-template <class Out>  // std::string or another byte sink with push_back
-inline void utf8Encode(const PB_CHAR* chars, PB_INT n, Out& out) {
-    for (PB_INT i = 0; i < n; ++i) {
-        PB_CHAR c = chars[i];
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
+// Writes the UTF-8 form of code point c (at most U+10FFFF) to out (room
+// for four bytes); returns the count.
+inline int utf8Put(PB_CHAR c, char* out) {
+    if (c < 0x80) {
+        out[0] = char(c);
+        return 1;
     }
+    if (c < 0x800) {
+        out[0] = char(0xC0 | (c >> 6));
+        out[1] = char(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = char(0xE0 | (c >> 12));
+        out[1] = char(0x80 | ((c >> 6) & 0x3F));
+        out[2] = char(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | (c >> 18));
+    out[1] = char(0x80 | ((c >> 12) & 0x3F));
+    out[2] = char(0x80 | ((c >> 6) & 0x3F));
+    out[3] = char(0x80 | (c & 0x3F));
+    return 4;
+}
+
+// Appends the UTF-8 form of n code points to out.
+template <class Out>  // std::string or another byte sink with append(const char*, size_t)
+inline void utf8Encode(const PB_CHAR* chars, PB_INT n, Out& out) {
+    char buf[128];
+    size_t used = 0;
+    for (PB_INT i = 0; i < n; ++i) {
+        if (used > sizeof buf - 4) {
+            out.append(buf, used);
+            used = 0;
+        }
+        used += size_t(utf8Put(chars[i], buf + used));
+    }
+    if (used) out.append(buf, used);
 }
 
 }  // namespace pb

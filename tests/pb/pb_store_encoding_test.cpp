@@ -2,6 +2,7 @@
 // header wrapper, and rejection of everything that is not a store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -114,6 +115,29 @@ TEST(PbStoreEncoding, WritesReadableJson) {
     EXPECT_EQ(bytes(compact.get()), "{\"vorlixStoreHeader\":{\"type\":\"CS_CONFIG\"},\"store\":[true]}");
 }
 
+// Long texts are written in pieces: every character keeps its form, wherever
+// a piece ends.
+TEST(PbStoreEncoding, LongTextsKeepEveryCharacter) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const struct {
+        PB_CHAR ch;
+        const char* json;
+    } forms[] = {{'a', "a"},           {'"', "\\\""},     {'\n', "\\n"},           {1, "\\u0001"},
+                 {0xE9, "\xC3\xA9"},   {0x20AC, "\xE2\x82\xAC"}, {0x1F600, "\xF0\x9F\x98\x80"},
+                 {0x7F, "\x7F"},       {0xD800, "\xEF\xBF\xBD"}, {'\\', "\\\\"}};
+    std::vector<PB_CHAR> chars;
+    std::string expected = "{\"k\":\"";
+    std::mt19937 rng(3);
+    for (int i = 0; i < 3000; ++i) {
+        const auto& form = forms[rng() % 3 ? 0 : rng() % 10];  // mostly plain runs
+        chars.push_back(form.ch);
+        expected += form.json;
+    }
+    Store s = adopt(pbStoreCreate());
+    pbStoreSetValueCstr(s.out(), "k", -1, adopt(pbStringCreateFromChars(chars.data(), PB_INT(chars.size()))).get());
+    EXPECT_EQ(bytes(adopt(pbStoreEncodeCompact(s.get(), nullptr)).get()), expected + "\"}");
+}
+
 TEST(PbStoreEncoding, HeaderAndHeaderlessStoresAreNeverConfused) {
     VTEST_NO_LEAKS_IN_SCOPE();
     // A headerless store that looks like a wrapper.
@@ -166,6 +190,35 @@ TEST(PbStoreEncoding, RejectsWhatIsNotAStore) {
     auto header = adopt(pbStoreHeaderCreateCstr("CS_CONFIG", -1));
     std::string doc = encode(randomStore(rng, 0, false).get(), header.get());
     for (size_t cut = 0; cut + 2 < doc.size(); ++cut) EXPECT_FALSE(decode(doc.substr(0, cut))) << cut;
+}
+
+// Keys may arrive in any order, also where only what follows a long shared
+// beginning tells them apart; a duplicate is found wherever it stands.
+TEST(PbStoreEncoding, KeysInAnyOrderDuplicatesNowhere) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const std::string shortPrefix = "config-of-item-", longPrefix(40, 'p');
+    std::vector<std::string> keys = {"a", "z", "\xC3\xA9", "ab"};
+    for (const std::string& prefix : {shortPrefix, longPrefix})
+        for (const char* tail : {"", "b", "a", "ab", "\xC3\xA9", "\xF0\x9F\x98\x80"}) keys.push_back(prefix + tail);
+    Store expected = adopt(pbStoreCreate());
+    for (size_t i = 0; i < keys.size(); ++i) pbStoreSetValueIntCstr(expected.out(), keys[i].c_str(), -1, PB_INT(i));
+    auto document = [&](const std::vector<size_t>& order) {
+        std::string doc = "{";
+        for (size_t i : order) doc += (doc.size() > 1 ? ",\"" : "\"") + keys[i] + "\":" + std::to_string(i);
+        return doc + "}";
+    };
+    std::mt19937 rng(11);
+    std::vector<size_t> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (int round = 0; round < 20; ++round) {
+        std::shuffle(order.begin(), order.end(), rng);
+        Store back = decode(document(order));
+        ASSERT_TRUE(back) << document(order);
+        EXPECT_TRUE(pbStoreEquals(back.get(), expected.get())) << document(order);
+        std::vector<size_t> twice = order;
+        twice.insert(twice.begin() + long(rng() % (twice.size() + 1)), order[rng() % order.size()]);
+        EXPECT_FALSE(decode(document(twice))) << document(twice);
+    }
 }
 
 // Why a document does not decode, with the place of the fault as editors
