@@ -20,7 +20,8 @@ struct Entry {
                             // string key (pb::stringHints, bytes 0-7), 0 for other objects
     pb::Ref<PB_OBJ> value;  // never NULL in a dictionary
     uint32_t hintLow = 0;   // bytes 8-11 of a string key's summary
-    uint64_t hint() const { return key ? uint64_t(intKey) : 0; }
+    uint8_t shortLength = 0;  // a string key's length when its summary holds all of it
+    pb::StringHints hints() const { return key ? pb::StringHints{uint64_t(intKey), hintLow, shortLength} : pb::StringHints{}; }
 };
 static_assert(sizeof(Entry) == 32, "a dictionary entry is four words");
 
@@ -41,8 +42,7 @@ struct Key {
     explicit Key(const Entry& e) : obj(e.key.obj()), intKey(e.key ? 0 : e.intKey) {
         if (obj && isString(obj)) {
             string = reinterpret_cast<PB_STRING*>(obj);
-            hints.high = e.hint();
-            hints.low = e.hintLow;
+            hints = e.hints();
         }
     }
     PB_OBJ* obj;
@@ -63,10 +63,8 @@ PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
 // the general order (which orders strings the same way).
 PB_INT compareWith(const Entry& e, const Key& key) {
     if (e.key.obj() == key.obj && key.obj) return 0;
-    if (key.hints.high && e.hint()) {
-        if (key.hints.high != e.hint()) return e.hint() < key.hints.high ? -1 : 1;
-        if (key.hints.low != e.hintLow) return e.hintLow < key.hints.low ? -1 : 1;
-    }
+    int told = pb::compareHints(e.hints(), key.hints);
+    if (told != pb::kHintsUntold) return told;
     if (key.string && e.key && isString(e.key.obj())) {
         auto* s = reinterpret_cast<PB_STRING*>(e.key.obj());
         return pb::compareChars(pb::stringChars(s), pb::stringLength(s), pb::stringChars(key.string),
@@ -124,7 +122,7 @@ PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b) {
 PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
     auto cmp = [&](const Entry& e) { return compareWith(e, key); };
     const Entry* at = nullptr;
-    PB_INT pos = dict->entries.lowerBound(cmp, &at, key.hints.high);
+    PB_INT pos = dict->entries.lowerBound(cmp, &at, key.hints);
     *found = at && cmp(*at) == 0 ? at : nullptr;
     return pos;
 }
@@ -176,6 +174,7 @@ Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
         }
         e.intKey = PB_INT(h.high);
         e.hintLow = h.low;
+        e.shortLength = h.shortLength;
     }
     e.value = pb::retain(value);
     return e;

@@ -1,7 +1,7 @@
 // The persistent ordered sequence under vectors, dictionaries and stores.
 //
 // pb::PSeq<E> is a B+-tree of reference-counted nodes. Leaves hold up to
-// kFanout elements; inner nodes hold up to kFanout children together with
+// kLeafFanout elements; inner nodes hold up to kInnerFanout children with
 // each child's element count (for positional access) and a pointer to the
 // child's first element (for ordered search). Copying a PSeq shares the
 // whole tree in O(1); changing a tree whose nodes another holder shares
@@ -9,20 +9,26 @@
 // at most one sibling per level when nodes split, merge or rebalance), so a
 // change costs O(log n) however large the sequence is.
 //
+// The fanouts are small (16) because a copied node takes a reference to
+// every child or held object, each an atomic change that usually misses
+// the cache: a shared change pays for the fanout on every level, while a
+// lookup's cost hardly depends on it (it takes about log2 n steps either
+// way, most of them decided by the key summaries below).
+//
 // A node is changed in place only when the tree that is being changed is
 // its sole holder (reference count 1, reached through sole-held parents);
 // otherwise it is copied first. So a tree may be read by many threads at
 // once, and one holder may change its own PSeq while others read theirs.
 // Node reference counts are atomic for that reason.
 //
-// Small sequences: a sequence of up to kFanout elements is a single leaf,
+// Small sequences: a sequence of up to kLeafFanout elements is a single leaf,
 // the root, allocated with room for about as many elements as it holds
 // (one allocation of a 16-byte header plus the elements): up to eight
 // elements it grows one slot at a time, then by half when full, up to
-// kFanout; the next insert splits it and the sequence becomes a tree. A
+// a full leaf; the next insert splits it and the sequence becomes a tree. A
 // tree that shrinks back to one leaf hands the root to that leaf; a small
 // root leaf keeps at most one free slot, a larger one at least half its
-// slots in use. Leaves below the root always have room for kFanout elements.
+// slots in use. Leaves below the root always have room for kLeafFanout elements.
 //
 // E is the element type. It must be default-constructible (an empty
 // element that holds nothing), copyable (a copy takes its own references,
@@ -36,16 +42,17 @@
 // after). The tree does not know the order; inserting at the position that
 // lowerBound gives keeps it.
 //
-// Hints: an element type may offer `uint64_t hint() const`, a summary of
-// its key that orders as the keys do wherever two hints are both non-zero
-// and differ (0: no hint). Inner nodes keep the hint of each child's first
-// element beside it, and lowerBound( cmp, found, hint ) with the sought
-// key's hint decides most steps from the hints alone, without reaching the
-// elements (and what they point to) in memory.
+// Hints: an element type with a string key may offer `pb::StringHints
+// hints() const`, the summary of its key (pb::stringHints; an empty one
+// for other keys). Inner nodes keep the summary of each child's first
+// element beside it, and lowerBound( cmp, found, hints ) with the sought
+// key's summary decides most steps from the summaries alone
+// (pb::compareHints), without reaching the elements (and what they point
+// to) in memory.
 //
 // Invariants: the root is NULL for an empty sequence (or an empty leaf
-// that reserve made for appends to come); every other node is non-empty; an inner node other than the root has at least kFanout/2
-// children; leaves are at least half full except leaves made by appending
+// that reserve made for appends to come); every other node is non-empty;
+// an inner node other than the root has at least kInnerFanout/2 children; leaves are at least half full except leaves made by appending
 // at the end of the sequence (they fill up before they split again).
 #pragma once
 
@@ -56,33 +63,34 @@
 #include <utility>
 
 #include "pb/pb_obj.h"
+#include "pb/pb_string.hpp"
 
 namespace pb {
 
 template <class E>
 class PSeq {
 public:
-    static constexpr int kFanout = 32;
-    static constexpr int kMin = kFanout / 2;
-    static constexpr int kMaxDepth = 24;  // fanout >= 16 below the root: far beyond 2^63 elements
+    static constexpr int kLeafFanout = 16;   // elements of a full leaf
+    static constexpr int kInnerFanout = 16;  // children of a full inner node
+    static constexpr int kMaxDepth = 24;     // fanout >= 8 below the root: far beyond 2^63 elements
 
 private:
     struct Node {
         Node(bool isLeaf, int cap) : capacity(uint8_t(cap)), leaf(isLeaf) {}
         std::atomic<int32_t> refs{1};  // holders: trees and parent nodes
         int16_t count = 0;             // elements (leaf) or children (inner) in use
-        uint8_t capacity;              // slots allocated: kFanout, or fewer in a root leaf; set once
+        uint8_t capacity;              // slots allocated: the full fanout, or fewer in a root leaf; set once
         bool leaf;                     // set once at creation
         PB_INT size = 0;               // elements in the subtree
     };
     static_assert(sizeof(Node) == 16, "a node header is 16 bytes");
-    static_assert(kFanout <= 255, "capacities fit a byte");
+    static_assert(kLeafFanout <= 255 && kInnerFanout <= 255, "capacities fit a byte");
     // One child of an inner node: the child, its element count and its first element.
     struct Slot {
         Node* child = nullptr;
         PB_INT size = 0;
         const E* first = nullptr;
-        uint64_t hint = 0;  // the hint of *first
+        StringHints hints;  // the key summary of *first
     };
     // A leaf (T = E) or an inner node (T = Slot): the header, followed in
     // the same allocation by capacity slots; slots count..capacity-1 are empty.
@@ -100,6 +108,11 @@ private:
     };
     using Leaf = Body<E>;
     using Inner = Body<Slot>;
+    // The slots of a full node of each kind, and the fewest a node below the root keeps.
+    template <class T>
+    static constexpr int kFull = std::is_same_v<T, Slot> ? kInnerFanout : kLeafFanout;
+    template <class T>
+    static constexpr int kMin = kFull<T> / 2;
 
 public:
     PSeq() = default;
@@ -141,11 +154,11 @@ public:
     // cmp compares with (size() when there is none). *found (when not NULL)
     // receives that element, or NULL at the end. O(log n) comparisons.
     template <class F>
-    PB_INT lowerBound(F&& cmp, const E** found = nullptr, uint64_t hint = 0) const {
-        // Whether an element (with hint h) orders before the key.
-        auto before = [&](const E& e, uint64_t h) {
-            if (hint && h && h != hint) return h < hint;
-            return cmp(e) < 0;
+    PB_INT lowerBound(F&& cmp, const E** found = nullptr, const StringHints& hints = {}) const {
+        // Whether an element (with summary h) orders before the key.
+        auto before = [&](const E& e, const StringHints& h) {
+            int told = compareHints(h, hints);
+            return told != kHintsUntold ? told < 0 : cmp(e) < 0;
         };
         const E* next = nullptr;  // first element after the current subtree
         PB_INT base = 0;
@@ -160,7 +173,7 @@ public:
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
                 const Slot& slot = in->at()[mid];
-                if (before(*slot.first, slot.hint)) lo = mid + 1;
+                if (before(*slot.first, slot.hints)) lo = mid + 1;
                 else hi = mid;
             }
             if (lo == 0) {  // the whole subtree is at or after the key
@@ -176,7 +189,7 @@ public:
         int lo = 0, hi = leaf->count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (before(leaf->at()[mid], hintOf(leaf->at()[mid]))) lo = mid + 1;
+            if (before(leaf->at()[mid], hintsOf(leaf->at()[mid]))) lo = mid + 1;
             else hi = mid;
         }
         if (found) *found = lo < leaf->count ? &leaf->at()[lo] : next;
@@ -184,9 +197,9 @@ public:
     }
 
     // Room for n elements in a sequence that is empty (or a single leaf),
-    // so that n appends allocate once. Beyond kFanout this does nothing.
+    // so that n appends allocate once. Beyond a leaf this does nothing.
     void reserve(PB_INT n) {
-        if (n > kFanout) return;
+        if (n > kLeafFanout) return;
         if (!root_) {
             if (n > 0) root_ = newBody<E>(true, int(n));
         } else if (root_->leaf && root_->capacity < n) {
@@ -199,7 +212,7 @@ public:
         if (!root_) root_ = newBody<E>(true, 1);
         bool atEnd = pos == root_->size;
         // A full small root grows (once, straight into a private copy when shared).
-        if (root_->leaf && root_->count == root_->capacity && root_->capacity < kFanout)
+        if (root_->leaf && root_->count == root_->capacity && root_->capacity < kLeafFanout)
             resizeLeaf(root_, grownCapacity(root_->count));
         own(root_);
         if (Node* right = insertInto(root_, pos, std::move(value), atEnd)) {
@@ -332,9 +345,9 @@ private:
     }
 
     template <class T>
-    static Body<T>* newBody(bool isLeaf, int cap = kFanout) {
+    static Body<T>* newBody(bool isLeaf, int cap = kFull<T>) {
         void* mem = nullptr;
-        if (cap == kFanout) {
+        if (cap == kFull<T>) {
             NodeCache<T>& cache = nodeCache<T>();
             if (cache.count > 0) mem = cache.memory[--cache.count];
         }
@@ -344,7 +357,7 @@ private:
 
     template <class T>
     static void freeBody(Body<T>* body) {
-        bool full = body->capacity == kFanout;
+        bool full = body->capacity == kFull<T>;
         body->~Body<T>();
         NodeCache<T>& cache = nodeCache<T>();
         if (full && cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
@@ -353,10 +366,10 @@ private:
 
     // The capacity a small leaf of count elements grows to: by one up to
     // eight (the common container has a handful of entries and pays for no
-    // empty slot), then by half, at most kFanout.
+    // empty slot), then by half, at most a full leaf.
     static int grownCapacity(int count) {
         int cap = count < 8 ? count + 1 : count + count / 2;
-        return cap < kFanout ? cap : kFanout;
+        return cap < kLeafFanout ? cap : kLeafFanout;
     }
 
     // Gives the leaf in slot room for cap elements (cap >= its count): a
@@ -395,12 +408,12 @@ private:
     }
     static Slot slotOf(Node* n) {
         const E* first = firstOf(n);
-        return Slot{n, n->size, first, hintOf(*first)};
+        return Slot{n, n->size, first, hintsOf(*first)};
     }
 
-    static uint64_t hintOf(const E& e) {
-        if constexpr (requires { e.hint(); }) return e.hint();
-        else return 0;
+    static StringHints hintsOf(const E& e) {
+        if constexpr (requires { e.hints(); }) return e.hints();
+        else return {};
     }
 
     // Refreshes the cached size of a node after its slots changed.
@@ -484,12 +497,12 @@ private:
     // falls in and *into tells which one that is.
     template <class T>
     static Body<T>* split(Body<T>* b, int& at, bool atEnd, Body<T>** into) {
-        Body<T>* right = newBody<T>(b->leaf, kFanout);
+        Body<T>* right = newBody<T>(b->leaf);
         int keep = (atEnd && b->leaf && at == b->count) ? b->count : b->count / 2;
         shiftRight(b, right, b->count - keep);
         recount(b);
         recount(right);
-        if (at <= b->count && !(atEnd && at == b->count && keep == kFanout)) {
+        if (at <= b->count && !(atEnd && at == b->count && keep == kFull<T>)) {
             *into = b;
         } else {
             at -= b->count;
@@ -504,7 +517,7 @@ private:
             Leaf* leaf = asLeaf(n);
             int at = int(pos);
             Leaf* into = leaf;
-            Leaf* right = leaf->count == kFanout ? split(leaf, at, atEnd, &into) : nullptr;
+            Leaf* right = leaf->count == kLeafFanout ? split(leaf, at, atEnd, &into) : nullptr;
             putAt(into, at, std::move(value));
             into->size += 1;
             return right;
@@ -518,7 +531,7 @@ private:
         if (extra) {
             int at = c + 1;
             Inner* into = in;
-            if (in->count == kFanout) right = split(in, at, false, &into);
+            if (in->count == kInnerFanout) right = split(in, at, false, &into);
             putAt(into, at, slotOf(extra));
             recount(into);
         }
@@ -549,11 +562,12 @@ private:
         Node* child = own(in->at()[c].child);
         eraseFrom(child, pos);
         in->at()[c] = slotOf(child);
-        if (child->count < kMin && in->count > 1) rebalance(in, c);
+        int least = child->leaf ? kMin<E> : kMin<Slot>;
+        if (child->count < least && in->count > 1) rebalance(in, c);
         recount(in);
     }
 
-    // Restores the fill of child c (below kMin) with a neighbour: the two
+    // Restores the fill of child c (below its kind's minimum) with a neighbour: the two
     // merge when they fit in one node, else they share their slots evenly.
     static void rebalance(Inner* in, int c) {
         int l = c > 0 ? c - 1 : c;
@@ -573,7 +587,7 @@ private:
     template <class T>
     static void balancePair(Body<T>* a, Body<T>* b) {
         int total = a->count + b->count;
-        if (total <= kFanout) {
+        if (total <= kFull<T>) {
             shiftLeft(a, b, b->count);
         } else {
             int want = total / 2;

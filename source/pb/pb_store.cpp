@@ -27,20 +27,26 @@ constexpr PB_INT kAddressMaxLength = 1024;
 class Entry {
 public:
     pb::Ref<PB_STRING> key;  // map stores: the address; array stores: NULL (the position is)
-    int32_t type = PB_STORE_TYPE_NONE;
+    int16_t type = PB_STORE_TYPE_NONE;
 
     Entry() = default;
-    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int32_t(t)) {
+    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int16_t(t)) {
         if (holdsObject()) value_.object = object.leak();
         else value_.number = number;
     }
     Entry(const Entry& other)
-        : key(other.key), type(other.type), hintLow_(other.hintLow_), hint_(other.hint_), value_(other.value_) {
+        : key(other.key),
+          type(other.type),
+          shortLength_(other.shortLength_),
+          hintLow_(other.hintLow_),
+          hint_(other.hint_),
+          value_(other.value_) {
         if (holdsObject() && value_.object) pbObjRetain(value_.object);
     }
     Entry(Entry&& other) noexcept
         : key(std::move(other.key)),
-          type(std::exchange(other.type, PB_STORE_TYPE_NONE)),
+          type(std::exchange(other.type, int16_t(PB_STORE_TYPE_NONE))),
+          shortLength_(other.shortLength_),
           hintLow_(other.hintLow_),
           hint_(other.hint_),
           value_(other.value_) {}
@@ -66,6 +72,7 @@ public:
     void setKey(pb::Ref<PB_STRING> k, pb::StringHints h) {
         hint_ = h.high;
         hintLow_ = h.low;
+        shortLength_ = h.shortLength;
         key = std::move(k);
     }
     // Takes the key of another entry, with its summary.
@@ -73,9 +80,9 @@ public:
         key = other.key;
         hint_ = other.hint_;
         hintLow_ = other.hintLow_;
+        shortLength_ = other.shortLength_;
     }
-    uint64_t hint() const { return hint_; }
-    uint32_t hintLow() const { return hintLow_; }
+    pb::StringHints hints() const { return pb::StringHints{hint_, hintLow_, shortLength_}; }
 
     PB_INT number() const { return holdsObject() ? 0 : value_.number; }
     PB_OBJ* object() const { return holdsObject() ? value_.object : nullptr; }
@@ -85,11 +92,13 @@ private:
     void swap(Entry& other) noexcept {
         std::swap(key, other.key);
         std::swap(type, other.type);
+        std::swap(shortLength_, other.shortLength_);
         std::swap(hint_, other.hint_);
         std::swap(hintLow_, other.hintLow_);
         std::swap(value_, other.value_);
     }
-    uint32_t hintLow_ = 0;  // the key's summary (pb::stringHints), bytes 8-11
+    uint8_t shortLength_ = 0;  // the key's length when its summary holds all of it
+    uint32_t hintLow_ = 0;     // the key's summary (pb::stringHints), bytes 8-11
     uint64_t hint_ = 0;     // and bytes 0-7
     union Value {
         PB_INT number;
@@ -147,10 +156,8 @@ public:
     pb::StringHints hints() const { return hints_; }
     // Compares an entry's key with the address, by the summaries where they tell.
     PB_INT compare(const Entry& e) const {
-        if (hints_.high && e.hint()) {
-            if (hints_.high != e.hint()) return e.hint() < hints_.high ? -1 : 1;
-            if (hints_.low != e.hintLow()) return e.hintLow() < hints_.low ? -1 : 1;
-        }
+        int told = pb::compareHints(e.hints(), hints_);
+        if (told != pb::kHintsUntold) return told;
         return pb::compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars_, length_);
     }
 
@@ -158,7 +165,7 @@ public:
     // -1), and in *at where it would go.
     PB_INT find(const Entries& entries, PB_INT* at = nullptr, const Entry** hit = nullptr) const {
         const Entry* e = nullptr;
-        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_.high);
+        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_);
         if (at) *at = pos;
         if (hit) *hit = e;
         return e && compare(*e) == 0 ? pos : -1;
