@@ -99,6 +99,17 @@ private:
         Body(bool isLeaf, int cap) : Node(isLeaf, cap) {
             for (int i = 0; i < cap; ++i) new (&at()[i]) T();
         }
+        // A copy of b, but for slot skip (an element there is left empty, a
+        // child is copied without a reference of its own).
+        Body(const Body& b, int skip) : Node(b.leaf, b.capacity) {
+            this->count = b.count;
+            this->size = b.size;
+            for (int i = 0; i < b.count; ++i) {
+                if (i != skip || std::is_same_v<T, Slot>) new (&at()[i]) T(b.at()[i]);
+                else new (&at()[i]) T();
+            }
+            for (int i = b.count; i < b.capacity; ++i) new (&at()[i]) T();
+        }
         ~Body() {
             for (int i = 0; i < this->capacity; ++i) at()[i].~T();
         }
@@ -228,10 +239,7 @@ public:
     void append(E value) { insert(size(), std::move(value)); }
 
     // Replaces the element at pos (0 <= pos < size(), checked by the caller).
-    void replace(PB_INT pos, E value) {
-        own(root_);
-        replaceIn(root_, pos, std::move(value));
-    }
+    void replace(PB_INT pos, E value) { replaceIn(root_, pos, std::move(value), false); }
 
     // The element at pos (0 <= pos < size(), checked by the caller) for a
     // change in place that keeps its order, when this tree alone holds every
@@ -346,13 +354,16 @@ private:
 
     template <class T>
     static Body<T>* newBody(bool isLeaf, int cap = kFull<T>) {
-        void* mem = nullptr;
+        return new (bodyMemory<T>(cap)) Body<T>(isLeaf, cap);
+    }
+
+    template <class T>
+    static void* bodyMemory(int cap) {
         if (cap == kFull<T>) {
             NodeCache<T>& cache = nodeCache<T>();
-            if (cache.count > 0) mem = cache.memory[--cache.count];
+            if (cache.count > 0) return cache.memory[--cache.count];
         }
-        if (!mem) mem = pb___MemAlloc(Body<T>::bytes(cap));
-        return new (mem) Body<T>(isLeaf, cap);
+        return pb___MemAlloc(Body<T>::bytes(cap));
     }
 
     template <class T>
@@ -426,15 +437,15 @@ private:
 
     // A private copy of n: copied elements take their own references,
     // copied children gain one holder.
+    // skip: a slot the copy does not take (see Body).
     template <class T>
-    static Body<T>* cloneBody(const Body<T>* b) {
-        Body<T>* c = newBody<T>(b->leaf, b->capacity);
-        for (int i = 0; i < b->count; ++i) c->at()[i] = b->at()[i];
+    static Body<T>* cloneBody(const Body<T>* b, int skip = -1) {
+        Body<T>* c = new (bodyMemory<T>(b->capacity)) Body<T>(*b, skip);
         if constexpr (std::is_same_v<T, Slot>) {
-            for (int i = 0; i < b->count; ++i) retainNode(c->at()[i].child);
+            for (int i = 0; i < b->count; ++i) {
+                if (i != skip) retainNode(c->at()[i].child);
+            }
         }
-        c->count = b->count;
-        c->size = b->size;
         return c;
     }
 
@@ -539,16 +550,28 @@ private:
         return right;
     }
 
-    static void replaceIn(Node* n, PB_INT pos, E&& value) {
-        if (n->leaf) {
-            asLeaf(n)->at()[pos] = std::move(value);
-            return;
+    // Replaces the element at pos below the node in slot. A shared node is
+    // copied without what the change replaces (the element, or the child
+    // on the path, which is then copied in turn): so the path pays no
+    // reference for what it drops at once. lent: slot holds no reference
+    // of its own (its node is held by the node the parent was copied
+    // from) and must be copied. A copied node's original is let go only
+    // after the levels below are done, so that it keeps the path alive
+    // even if its other holders drop it meanwhile.
+    static void replaceIn(Node*& slot, PB_INT pos, E&& value, bool lent) {
+        Node* original = slot;
+        bool copy = lent || original->refs.load(std::memory_order_acquire) != 1;
+        if (original->leaf) {
+            if (copy) slot = cloneBody(asLeaf(original), int(pos));
+            asLeaf(slot)->at()[pos] = std::move(value);
+        } else {
+            int c = childFor(asInner(original), pos, false);
+            if (copy) slot = cloneBody(asInner(original), c);
+            Inner* in = asInner(slot);
+            replaceIn(in->at()[c].child, pos, std::move(value), copy);
+            in->at()[c] = slotOf(in->at()[c].child);  // the child may be a new copy, its first element new
         }
-        Inner* in = asInner(n);
-        int c = childFor(in, pos, false);
-        Node* child = own(in->at()[c].child);
-        replaceIn(child, pos, std::move(value));
-        in->at()[c] = slotOf(child);  // the child may be a new copy, its first element new
+        if (copy && !lent) releaseNode(original);
     }
 
     static void eraseFrom(Node* n, PB_INT pos) {
