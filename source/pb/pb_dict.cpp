@@ -77,6 +77,7 @@ PB_INT compareWith(const Entry& e, const Key& key) {
 
 struct PB_DICT {
     PB_OBJ obj;
+    uint8_t room;     // entries that fit in the dictionary's own allocation (after it); set once
     Entries entries;  // ordered by key; changed only through a solely held handle (copy-on-write)
 };
 
@@ -92,11 +93,21 @@ PB_STDFUNCS_DEFINE(pbDict, PB_DICT, pb___sort_PB_DICT)
 
 namespace {
 
-PB_DICT* create() {
-    auto* d = reinterpret_cast<PB_DICT*>(pb___ObjCreate(sizeof(PB_DICT), &pb___sort_PB_DICT));
+// A dictionary with room for `room` entries in its own allocation: a small
+// dictionary is one allocation.
+PB_DICT* create(int room = 0) {
+    size_t bytes = sizeof(PB_DICT) + (room > 0 ? Entries::embeddedBytes(room) : 0);
+    auto* d = reinterpret_cast<PB_DICT*>(pb___ObjCreate(bytes, &pb___sort_PB_DICT));
+    d->room = uint8_t(room);
     new (&d->entries) Entries();
+    if (room > 0) d->entries.embed(d + 1, room);
     return d;
 }
+
+PB_DICT* createLike(PB_DICT*, int room) { return create(room); }
+
+// Gives a solely held dictionary that will hold n entries the room that fits them.
+void fit(PB_DICT** dict, PB_INT n) { pb::fitRoom(dict, &PB_DICT::entries, n, createLike); }
 
 void dictFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_DICT);
@@ -147,8 +158,12 @@ void set(PB_DICT** dict, Entry entry) {
     PB_COW(dict, pbDictCreateFrom);
     const Entry* e;
     PB_INT pos = locate(*dict, Key(entry), &e);
-    if (e) (*dict)->entries.replace(pos, std::move(entry));
-    else (*dict)->entries.insert(pos, std::move(entry));
+    if (e) {
+        (*dict)->entries.replace(pos, std::move(entry));
+    } else {
+        fit(dict, (*dict)->entries.size() + 1);
+        (*dict)->entries.insert(pos, std::move(entry));
+    }
 }
 
 // Removes an entry; an absent key leaves the dictionary (and the handle) alone.
@@ -160,6 +175,7 @@ void del(PB_DICT** dict, Key key) {
     if (!e) return;
     PB_COW(dict, pbDictCreateFrom);
     (*dict)->entries.erase(pos);
+    fit(dict, (*dict)->entries.size());
 }
 
 Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
@@ -197,9 +213,7 @@ extern "C" PB_EXPORT PB_DICT* pbDictCreate(void) { return create(); }
 
 extern "C" PB_EXPORT PB_DICT* pbDictCreateFrom(PB_DICT* source) {
     PB_ASSERT(source);
-    PB_DICT* d = create();
-    d->entries = source->entries;
-    return d;
+    return pb::copyWithRoom(source, &PB_DICT::entries, createLike);
 }
 
 extern "C" PB_EXPORT PB_INT pbDictLength(PB_DICT* dict) {
@@ -292,6 +306,7 @@ extern "C" PB_EXPORT void pbDictDelAt(PB_DICT** dict, PB_INT index) {
     PB_COW(dict, pbDictCreateFrom);
     PB_ASSERT(index >= 0 && index < (*dict)->entries.size());
     (*dict)->entries.erase(index);
+    fit(dict, (*dict)->entries.size());
 }
 
 extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key) {
@@ -318,4 +333,5 @@ extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key
 extern "C" PB_EXPORT void pbDictClear(PB_DICT** dict) {
     PB_COW(dict, pbDictCreateFrom);
     (*dict)->entries.clear();
+    fit(dict, 0);
 }

@@ -29,6 +29,8 @@
 // tree that shrinks back to one leaf hands the root to that leaf; a small
 // root leaf keeps at most one free slot, a larger one at least half its
 // slots in use. Leaves below the root always have room for kLeafFanout elements.
+// A container object may hold a sequence of up to kEmbedMax elements in
+// its own allocation (see embed).
 //
 // E is the element type. It must be default-constructible (an empty
 // element that holds nothing), copyable (a copy takes its own references,
@@ -78,9 +80,10 @@ private:
     struct Node {
         Node(bool isLeaf, int cap) : capacity(uint8_t(cap)), leaf(isLeaf) {}
         std::atomic<int32_t> refs{1};  // holders: trees and parent nodes
-        int16_t count = 0;             // elements (leaf) or children (inner) in use
+        uint8_t count = 0;             // elements (leaf) or children (inner) in use
         uint8_t capacity;              // slots allocated: the full fanout, or fewer in a root leaf; set once
         bool leaf;                     // set once at creation
+        bool embedded = false;         // a root leaf in its holder's memory (see embed); set once
         PB_INT size = 0;               // elements in the subtree
     };
     static_assert(sizeof(Node) == 16, "a node header is 16 bytes");
@@ -127,8 +130,16 @@ private:
 
 public:
     PSeq() = default;
-    PSeq(const PSeq& other) : root_(other.root_) { if (root_) retainNode(root_); }
-    PSeq(PSeq&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
+    // An embedded root is not shared: a copy gets a leaf of its own, a
+    // move takes the elements into one.
+    PSeq(const PSeq& other) : root_(other.root_) {
+        if (!root_) return;
+        if (root_->embedded) root_ = cloneBody(asLeaf(root_));
+        else retainNode(root_);
+    }
+    PSeq(PSeq&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {
+        if (root_ && root_->embedded) resizeLeaf(root_, root_->capacity);
+    }
     ~PSeq() { clear(); }
     PSeq& operator=(const PSeq& other) {
         PSeq copy(other);
@@ -148,6 +159,56 @@ public:
 
     void clear() {
         if (Node* r = std::exchange(root_, nullptr)) releaseNode(r);
+    }
+
+    // Small sequences in their holder's allocation. A holder (a container
+    // object) may give an empty sequence embeddedBytes( cap ) bytes of its
+    // own allocation (aligned for a pointer) for a root leaf of cap
+    // elements, so that a small container is a single allocation. The
+    // embedded root is changed in place and never shared; when the
+    // sequence outgrows it, or a copy or move of the sequence is made, the
+    // elements go to a leaf of their own. roomFor tells the holder when to
+    // move into a new holder of the right size instead.
+    static constexpr int kEmbedMax = 8;
+    static size_t embeddedBytes(int cap) { return Leaf::bytes(cap); }
+    void embed(void* memory, int cap) {
+        PB_ASSERT(!root_ && cap >= 1 && cap <= kEmbedMax);
+        root_ = new (memory) Leaf(true, cap);
+        root_->embedded = true;
+    }
+    bool isEmbedded() const { return root_ && root_->embedded; }
+    // The room (in elements) that a holder with room for `room` embedded
+    // elements should move to when it holds n elements now or after an
+    // insert: n elements exactly up to kEmbedMax (none when empty), while
+    // the room in use may keep one free slot; -1 when it may stay. Larger
+    // sequences are trees that need no room (the holder keeps what it has).
+    int roomFor(PB_INT n, int room) const {
+        if (n > kEmbedMax) return -1;
+        if (n == 0) return room == 0 ? -1 : 0;
+        return isEmbedded() && room >= n && room <= n + 1 ? -1 : int(n);
+    }
+    // Fills an empty embedded root (with room for them) with the elements
+    // of from, which is left empty: moved when from alone holds its leaf,
+    // else copied.
+    void takeEmbedded(PSeq& from) {
+        Leaf* to = emptyEmbedded(from.size());
+        if (from.root_ && from.root_->leaf && from.root_->refs.load(std::memory_order_acquire) == 1) {
+            Leaf* leaf = asLeaf(from.root_);
+            for (int i = 0; i < leaf->count; ++i) to->at()[i] = std::move(leaf->at()[i]);
+            to->count = leaf->count;
+            to->size = to->count;
+        } else {
+            copyEmbedded(from);
+        }
+        from.clear();
+    }
+    // Fills an empty embedded root (with room for them) with copies of the elements of from.
+    void copyEmbedded(const PSeq& from) {
+        Leaf* to = emptyEmbedded(from.size());
+        int i = 0;
+        for (Cursor c(from); !c.done(); c.next()) to->at()[i++] = *c;
+        to->count = uint8_t(i);
+        to->size = i;
     }
 
     // The element at pos. The caller has checked 0 <= pos < size().
@@ -267,7 +328,7 @@ public:
             root_ = child;
         }
         if (root_->count == 0) clear();
-        else if (root_->leaf && root_->capacity > grownCapacity(root_->count) &&
+        else if (root_->leaf && !root_->embedded && root_->capacity > grownCapacity(root_->count) &&
                  (root_->capacity <= 8 || root_->count * 2 < root_->capacity))
             resizeLeaf(root_, grownCapacity(root_->count));
     }
@@ -326,6 +387,11 @@ public:
 
 private:
 
+    Leaf* emptyEmbedded(PB_INT n) {
+        PB_ASSERT(isEmbedded() && root_->count == 0 && n <= root_->capacity);
+        return asLeaf(root_);
+    }
+
     static Leaf* asLeaf(Node* n) { return static_cast<Leaf*>(n); }
     static const Leaf* asLeaf(const Node* n) { return static_cast<const Leaf*>(n); }
     static Inner* asInner(Node* n) { return static_cast<Inner*>(n); }
@@ -369,7 +435,9 @@ private:
     template <class T>
     static void freeBody(Body<T>* body) {
         bool full = body->capacity == kFull<T>;
+        bool embedded = body->embedded;
         body->~Body<T>();
+        if (embedded) return;  // the holder's memory
         NodeCache<T>& cache = nodeCache<T>();
         if (full && cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
         else pb___MemFree(body);
@@ -384,10 +452,11 @@ private:
     }
 
     // Gives the leaf in slot room for cap elements (cap >= its count): a
-    // solely held leaf has its elements moved, a shared one copied.
+    // solely held leaf has its elements moved, a shared one copied. An
+    // embedded leaf always moves to memory of its own.
     static void resizeLeaf(Node*& slot, int cap) {
         Leaf* old = asLeaf(slot);
-        if (old->capacity == cap) return;
+        if (old->capacity == cap && !old->embedded) return;
         Leaf* fresh = newBody<E>(true, cap);
         bool sole = old->refs.load(std::memory_order_acquire) == 1;
         for (int i = 0; i < old->count; ++i) {
@@ -634,5 +703,35 @@ private:
 
     Node* root_ = nullptr;  // NULL when empty; one reference held by this tree
 };
+
+// For a container object H that embeds its small sequence (H::*seq, see
+// PSeq::embed) and records its room in H::room; make( like, room ) creates
+// an empty container like `like` with that room.
+//
+// Gives the solely held container *holder, which will hold n elements,
+// the room that fits them: it is replaced by a new container when its own
+// allocation does not fit (the handle changes, as in a copy-on-write step).
+template <class H, class E>
+void fitRoom(H** holder, PSeq<E> H::*seq, PB_INT n, H* (*make)(H* like, int room)) {
+    H* old = *holder;
+    int room = (old->*seq).roomFor(n, old->room);
+    if (room < 0) return;
+    H* fresh = make(old, room);
+    if (room > 0) (fresh->*seq).takeEmbedded(old->*seq);
+    else fresh->*seq = std::move(old->*seq);
+    pbObjRelease(reinterpret_cast<PB_OBJ*>(old));
+    *holder = fresh;
+}
+
+// A copy of a container: a small one's few elements are copied into the
+// new one's own allocation, a larger one's tree is shared.
+template <class H, class E>
+H* copyWithRoom(H* source, PSeq<E> H::*seq, H* (*make)(H* like, int room)) {
+    PB_INT n = (source->*seq).size();
+    H* copy = make(source, n <= PSeq<E>::kEmbedMax ? int(n) : 0);
+    if (copy->room > 0) (copy->*seq).copyEmbedded(source->*seq);
+    else copy->*seq = source->*seq;
+    return copy;
+}
 
 }  // namespace pb

@@ -114,6 +114,7 @@ using Entries = pb::PSeq<Entry>;
 struct PB_STORE {
     PB_OBJ obj;
     PB_BOOL isArray;  // set once at creation
+    uint8_t room;     // entries that fit in the store's own allocation (after it); set once
     Entries entries;  // key order (maps) or index order (arrays); changed only through a
                       // solely held handle (copy-on-write)
 };
@@ -211,12 +212,22 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
 }
 
 
-PB_STORE* create(PB_BOOL isArray) {
-    auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(sizeof(PB_STORE), &pb___sort_PB_STORE));
+// A store with room for `room` entries in its own allocation: a small
+// store is one allocation.
+PB_STORE* create(PB_BOOL isArray, int room = 0) {
+    size_t bytes = sizeof(PB_STORE) + (room > 0 ? Entries::embeddedBytes(room) : 0);
+    auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(bytes, &pb___sort_PB_STORE));
     s->isArray = isArray;
+    s->room = uint8_t(room);
     new (&s->entries) Entries();
+    if (room > 0) s->entries.embed(s + 1, room);
     return s;
 }
+
+PB_STORE* createLike(PB_STORE* like, int room) { return create(like->isArray, room); }
+
+// Gives a solely held store that will hold n entries the room that fits them.
+void fit(PB_STORE** store, PB_INT n) { pb::fitRoom(store, &PB_STORE::entries, n, createLike); }
 
 void storeFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_STORE);
@@ -303,7 +314,8 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
         entries.replace(pos, std::move(entry));
     } else {
         entry.setKey(address.toString(), address.hints());
-        entries.insert(at, std::move(entry));
+        fit(store, entries.size() + 1);
+        (*store)->entries.insert(at, std::move(entry));
     }
 }
 
@@ -320,6 +332,7 @@ void setCstr(PB_STORE** store, const char* address, PB_INT length, Entry entry) 
 void append(PB_STORE** store, Entry entry) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(pbStoreIsArray(*store));
+    fit(store, (*store)->entries.size() + 1);
     (*store)->entries.append(std::move(entry));
 }
 
@@ -339,6 +352,7 @@ void del(PB_STORE** store, const Address& address) {
     if (pos < 0) return;
     PB_COW(store, pbStoreCreateFrom);
     (*store)->entries.erase(pos);
+    fit(store, (*store)->entries.size());
 }
 
 PB_STRING* stringOf(const Entry* e) {
@@ -400,8 +414,9 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
         for (size_t i = 1; i < entries.size(); ++i)
             if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
     }
-    PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
-    store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
+    PB_INT n = PB_INT(entries.size());
+    PB_STORE* store = create(array ? PB_TRUE : PB_FALSE, n <= Entries::kEmbedMax ? int(n) : 0);
+    store->entries.reserve(n);  // a small store: one allocation of its exact size
     for (auto& e : entries) {
         Entry entry(e.type, e.number, std::move(e.object));
         if (!array) entry.setKey(std::move(e.key));
@@ -419,9 +434,7 @@ extern "C" PB_EXPORT PB_STORE* pbStoreCreateArray(void) { return create(PB_TRUE)
 
 extern "C" PB_EXPORT PB_STORE* pbStoreCreateFrom(PB_STORE* source) {
     PB_ASSERT(source);
-    PB_STORE* s = create(source->isArray);
-    s->entries = source->entries;
-    return s;
+    return pb::copyWithRoom(source, &PB_STORE::entries, createLike);
 }
 
 extern "C" PB_EXPORT PB_BOOL pbStoreIsArray(PB_STORE* store) {
@@ -559,6 +572,7 @@ extern "C" PB_EXPORT void pbStoreDelCstr(PB_STORE** store, const char* address, 
 extern "C" PB_EXPORT void pbStoreClear(PB_STORE** store) {
     PB_COW(store, pbStoreCreateFrom);
     (*store)->entries.clear();
+    fit(store, 0);
 }
 
 // Positional access.
@@ -590,6 +604,7 @@ extern "C" PB_EXPORT void pbStoreDelAt(PB_STORE** store, PB_INT index) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(index >= 0 && index < (*store)->entries.size());
     (*store)->entries.erase(index);
+    fit(store, (*store)->entries.size());
 }
 
 // Array appends and positional replacement.
