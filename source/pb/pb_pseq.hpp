@@ -53,9 +53,11 @@
 // to) in memory.
 //
 // Invariants: the root is NULL for an empty sequence (or an empty leaf
-// that reserve made for appends to come); every other node is non-empty;
-// an inner node other than the root has at least kInnerFanout/2 children; leaves are at least half full except leaves made by appending
-// at the end of the sequence (they fill up before they split again).
+// that reserve or embed made for elements to come); every other node is
+// non-empty; an inner node other than the root has at least
+// kInnerFanout/2 children; leaves are at least half full except leaves
+// made by appending at the end of the sequence (they fill up before they
+// split again).
 #pragma once
 
 #include <atomic>
@@ -505,8 +507,7 @@ private:
     }
 
     // A private copy of n: copied elements take their own references,
-    // copied children gain one holder.
-    // skip: a slot the copy does not take (see Body).
+    // copied children gain one holder; but for slot skip (see Body).
     template <class T>
     static Body<T>* cloneBody(const Body<T>* b, int skip = -1) {
         Body<T>* c = new (bodyMemory<T>(b->capacity)) Body<T>(*b, skip);
