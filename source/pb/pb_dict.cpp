@@ -95,14 +95,7 @@ namespace {
 
 // A dictionary with room for `room` entries in its own allocation: a small
 // dictionary is one allocation.
-PB_DICT* create(int room = 0) {
-    size_t bytes = sizeof(PB_DICT) + (room > 0 ? Entries::embeddedBytes(room) : 0);
-    auto* d = reinterpret_cast<PB_DICT*>(pb___ObjCreate(bytes, &pb___sort_PB_DICT));
-    d->room = uint8_t(room);
-    new (&d->entries) Entries();
-    if (room > 0) d->entries.embed(d + 1, room);
-    return d;
-}
+PB_DICT* create(int room = 0) { return pb::createWithRoom(&pb___sort_PB_DICT, &PB_DICT::entries, room); }
 
 PB_DICT* createLike(PB_DICT*, int room) { return create(room); }
 

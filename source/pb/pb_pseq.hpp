@@ -709,6 +709,18 @@ private:
 // PSeq::embed) and records its room in H::room; make( like, room ) creates
 // an empty container like `like` with that room.
 //
+// A new container H of the sort given, its sequence empty, with room for
+// `room` elements in its own allocation (right after H).
+template <class H, class E>
+H* createWithRoom(PB_SORT* sort, PSeq<E> H::*seq, int room) {
+    size_t bytes = sizeof(H) + (room > 0 ? PSeq<E>::embeddedBytes(room) : 0);
+    H* holder = reinterpret_cast<H*>(pb___ObjCreate(bytes, sort));
+    holder->room = uint8_t(room);
+    new (&(holder->*seq)) PSeq<E>();
+    if (room > 0) (holder->*seq).embed(holder + 1, room);
+    return holder;
+}
+
 // Gives the solely held container *holder, which will hold n elements,
 // the room that fits them: it is replaced by a new container when its own
 // allocation does not fit (the handle changes, as in a copy-on-write step).

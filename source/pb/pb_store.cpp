@@ -215,12 +215,8 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
 // A store with room for `room` entries in its own allocation: a small
 // store is one allocation.
 PB_STORE* create(PB_BOOL isArray, int room = 0) {
-    size_t bytes = sizeof(PB_STORE) + (room > 0 ? Entries::embeddedBytes(room) : 0);
-    auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(bytes, &pb___sort_PB_STORE));
+    PB_STORE* s = pb::createWithRoom(&pb___sort_PB_STORE, &PB_STORE::entries, room);
     s->isArray = isArray;
-    s->room = uint8_t(room);
-    new (&s->entries) Entries();
-    if (room > 0) s->entries.embed(s + 1, room);
     return s;
 }
 

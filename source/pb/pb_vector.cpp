@@ -36,12 +36,7 @@ namespace {
 // A vector with room for `room` elements in its own allocation: a small
 // vector is one allocation.
 PB_VECTOR* create(int room = 0) {
-    size_t bytes = sizeof(PB_VECTOR) + (room > 0 ? Elements::embeddedBytes(room) : 0);
-    auto* v = reinterpret_cast<PB_VECTOR*>(pb___ObjCreate(bytes, &pb___sort_PB_VECTOR));
-    v->room = uint8_t(room);
-    new (&v->elements) Elements();
-    if (room > 0) v->elements.embed(v + 1, room);
-    return v;
+    return pb::createWithRoom(&pb___sort_PB_VECTOR, &PB_VECTOR::elements, room);
 }
 
 PB_VECTOR* createLike(PB_VECTOR*, int room) { return create(room); }
