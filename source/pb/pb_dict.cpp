@@ -20,7 +20,8 @@ struct Entry {
                             // string key (pb::stringHints, bytes 0-7), 0 for other objects
     pb::Ref<PB_OBJ> value;  // never NULL in a dictionary
     uint32_t hintLow = 0;   // bytes 8-11 of a string key's summary
-    uint64_t hint() const { return key ? uint64_t(intKey) : 0; }
+    uint8_t shortLength = 0;  // a string key's length when its summary holds all of it
+    pb::StringHints hints() const { return key ? pb::StringHints{uint64_t(intKey), hintLow, shortLength} : pb::StringHints{}; }
 };
 static_assert(sizeof(Entry) == 32, "a dictionary entry is four words");
 
@@ -41,8 +42,7 @@ struct Key {
     explicit Key(const Entry& e) : obj(e.key.obj()), intKey(e.key ? 0 : e.intKey) {
         if (obj && isString(obj)) {
             string = reinterpret_cast<PB_STRING*>(obj);
-            hints.high = e.hint();
-            hints.low = e.hintLow;
+            hints = e.hints();
         }
     }
     PB_OBJ* obj;
@@ -63,10 +63,8 @@ PB_INT compareKeys(PB_OBJ* objA, PB_INT intA, PB_OBJ* objB, PB_INT intB) {
 // the general order (which orders strings the same way).
 PB_INT compareWith(const Entry& e, const Key& key) {
     if (e.key.obj() == key.obj && key.obj) return 0;
-    if (key.hints.high && e.hint()) {
-        if (key.hints.high != e.hint()) return e.hint() < key.hints.high ? -1 : 1;
-        if (key.hints.low != e.hintLow) return e.hintLow < key.hints.low ? -1 : 1;
-    }
+    int told = pb::compareHints(e.hints(), key.hints);
+    if (told != pb::kHintsUntold) return told;
     if (key.string && e.key && isString(e.key.obj())) {
         auto* s = reinterpret_cast<PB_STRING*>(e.key.obj());
         return pb::compareChars(pb::stringChars(s), pb::stringLength(s), pb::stringChars(key.string),
@@ -79,6 +77,7 @@ PB_INT compareWith(const Entry& e, const Key& key) {
 
 struct PB_DICT {
     PB_OBJ obj;
+    uint8_t room;     // entries that fit in the dictionary's own allocation (after it); set once
     Entries entries;  // ordered by key; changed only through a solely held handle (copy-on-write)
 };
 
@@ -94,11 +93,14 @@ PB_STDFUNCS_DEFINE(pbDict, PB_DICT, pb___sort_PB_DICT)
 
 namespace {
 
-PB_DICT* create() {
-    auto* d = reinterpret_cast<PB_DICT*>(pb___ObjCreate(sizeof(PB_DICT), &pb___sort_PB_DICT));
-    new (&d->entries) Entries();
-    return d;
-}
+// A dictionary with room for `room` entries in its own allocation: a small
+// dictionary is one allocation.
+PB_DICT* create(int room = 0) { return pb::createWithRoom(&pb___sort_PB_DICT, &PB_DICT::entries, room); }
+
+PB_DICT* createLike(PB_DICT*, int room) { return create(room); }
+
+// Gives a solely held dictionary that will hold n entries the room that fits them.
+void fit(PB_DICT** dict, PB_INT n) { pb::fitRoom(dict, &PB_DICT::entries, n, createLike); }
 
 void dictFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_DICT);
@@ -124,7 +126,7 @@ PB_INT dictCompare(PB_OBJ* a, PB_OBJ* b) {
 PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
     auto cmp = [&](const Entry& e) { return compareWith(e, key); };
     const Entry* at = nullptr;
-    PB_INT pos = dict->entries.lowerBound(cmp, &at, key.hints.high);
+    PB_INT pos = dict->entries.lowerBound(cmp, &at, key.hints);
     *found = at && cmp(*at) == 0 ? at : nullptr;
     return pos;
 }
@@ -149,8 +151,12 @@ void set(PB_DICT** dict, Entry entry) {
     PB_COW(dict, pbDictCreateFrom);
     const Entry* e;
     PB_INT pos = locate(*dict, Key(entry), &e);
-    if (e) (*dict)->entries.replace(pos, std::move(entry));
-    else (*dict)->entries.insert(pos, std::move(entry));
+    if (e) {
+        (*dict)->entries.replace(pos, std::move(entry));
+    } else {
+        fit(dict, (*dict)->entries.size() + 1);
+        (*dict)->entries.insert(pos, std::move(entry));
+    }
 }
 
 // Removes an entry; an absent key leaves the dictionary (and the handle) alone.
@@ -162,6 +168,7 @@ void del(PB_DICT** dict, Key key) {
     if (!e) return;
     PB_COW(dict, pbDictCreateFrom);
     (*dict)->entries.erase(pos);
+    fit(dict, (*dict)->entries.size());
 }
 
 Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
@@ -176,6 +183,7 @@ Entry entryOf(PB_OBJ* key, PB_INT intKey, PB_OBJ* value) {
         }
         e.intKey = PB_INT(h.high);
         e.hintLow = h.low;
+        e.shortLength = h.shortLength;
     }
     e.value = pb::retain(value);
     return e;
@@ -198,9 +206,7 @@ extern "C" PB_EXPORT PB_DICT* pbDictCreate(void) { return create(); }
 
 extern "C" PB_EXPORT PB_DICT* pbDictCreateFrom(PB_DICT* source) {
     PB_ASSERT(source);
-    PB_DICT* d = create();
-    d->entries = source->entries;
-    return d;
+    return pb::copyWithRoom(source, &PB_DICT::entries, createLike);
 }
 
 extern "C" PB_EXPORT PB_INT pbDictLength(PB_DICT* dict) {
@@ -293,6 +299,7 @@ extern "C" PB_EXPORT void pbDictDelAt(PB_DICT** dict, PB_INT index) {
     PB_COW(dict, pbDictCreateFrom);
     PB_ASSERT(index >= 0 && index < (*dict)->entries.size());
     (*dict)->entries.erase(index);
+    fit(dict, (*dict)->entries.size());
 }
 
 extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key) {
@@ -319,4 +326,5 @@ extern "C" PB_EXPORT PB_OBJ* pb___DictSoleValueObjKey(PB_DICT* dict, PB_OBJ* key
 extern "C" PB_EXPORT void pbDictClear(PB_DICT** dict) {
     PB_COW(dict, pbDictCreateFrom);
     (*dict)->entries.clear();
+    fit(dict, 0);
 }

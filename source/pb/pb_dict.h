@@ -13,7 +13,9 @@
  * key object and value. Mutators take the address of the caller's handle
  * and copy first when another holder shares the dictionary; the copy shares
  * all unchanged parts with the original, so a change costs O(log n) however
- * large the dictionary is:
+ * large the dictionary is. A small dictionary (up to eight entries) is a
+ * single allocation, so a mutator that adds or removes an entry may replace
+ * even a sole holder's handle, which the mutator updates:
  *
  *     PB_DICT* d = pbDictCreate();
  *     pbDictSetStringKeyCstr( &d, "cs", -1, pbModuleObj( module ) );

@@ -1,7 +1,7 @@
 // The persistent ordered sequence under vectors, dictionaries and stores.
 //
 // pb::PSeq<E> is a B+-tree of reference-counted nodes. Leaves hold up to
-// kFanout elements; inner nodes hold up to kFanout children together with
+// kLeafFanout elements; inner nodes hold up to kInnerFanout children with
 // each child's element count (for positional access) and a pointer to the
 // child's first element (for ordered search). Copying a PSeq shares the
 // whole tree in O(1); changing a tree whose nodes another holder shares
@@ -9,20 +9,28 @@
 // at most one sibling per level when nodes split, merge or rebalance), so a
 // change costs O(log n) however large the sequence is.
 //
+// The fanouts are small (16) because a copied node takes a reference to
+// every child or held object, each an atomic change that usually misses
+// the cache: a shared change pays for the fanout on every level, while a
+// lookup's cost hardly depends on it (it takes about log2 n steps either
+// way, most of them decided by the key summaries below).
+//
 // A node is changed in place only when the tree that is being changed is
 // its sole holder (reference count 1, reached through sole-held parents);
 // otherwise it is copied first. So a tree may be read by many threads at
 // once, and one holder may change its own PSeq while others read theirs.
 // Node reference counts are atomic for that reason.
 //
-// Small sequences: a sequence of up to kFanout elements is a single leaf,
+// Small sequences: a sequence of up to kLeafFanout elements is a single leaf,
 // the root, allocated with room for about as many elements as it holds
 // (one allocation of a 16-byte header plus the elements): up to eight
 // elements it grows one slot at a time, then by half when full, up to
-// kFanout; the next insert splits it and the sequence becomes a tree. A
+// a full leaf; the next insert splits it and the sequence becomes a tree. A
 // tree that shrinks back to one leaf hands the root to that leaf; a small
 // root leaf keeps at most one free slot, a larger one at least half its
-// slots in use. Leaves below the root always have room for kFanout elements.
+// slots in use. Leaves below the root always have room for kLeafFanout elements.
+// A container object may hold a sequence of up to kEmbedMax elements in
+// its own allocation (see embed).
 //
 // E is the element type. It must be default-constructible (an empty
 // element that holds nothing), copyable (a copy takes its own references,
@@ -36,17 +44,20 @@
 // after). The tree does not know the order; inserting at the position that
 // lowerBound gives keeps it.
 //
-// Hints: an element type may offer `uint64_t hint() const`, a summary of
-// its key that orders as the keys do wherever two hints are both non-zero
-// and differ (0: no hint). Inner nodes keep the hint of each child's first
-// element beside it, and lowerBound( cmp, found, hint ) with the sought
-// key's hint decides most steps from the hints alone, without reaching the
-// elements (and what they point to) in memory.
+// Hints: an element type with a string key may offer `pb::StringHints
+// hints() const`, the summary of its key (pb::stringHints; an empty one
+// for other keys). Inner nodes keep the summary of each child's first
+// element beside it, and lowerBound( cmp, found, hints ) with the sought
+// key's summary decides most steps from the summaries alone
+// (pb::compareHints), without reaching the elements (and what they point
+// to) in memory.
 //
 // Invariants: the root is NULL for an empty sequence (or an empty leaf
-// that reserve made for appends to come); every other node is non-empty; an inner node other than the root has at least kFanout/2
-// children; leaves are at least half full except leaves made by appending
-// at the end of the sequence (they fill up before they split again).
+// that reserve or embed made for elements to come); every other node is
+// non-empty; an inner node other than the root has at least
+// kInnerFanout/2 children; leaves are at least half full except leaves
+// made by appending at the end of the sequence (they fill up before they
+// split again).
 #pragma once
 
 #include <atomic>
@@ -56,33 +67,35 @@
 #include <utility>
 
 #include "pb/pb_obj.h"
+#include "pb/pb_string.hpp"
 
 namespace pb {
 
 template <class E>
 class PSeq {
 public:
-    static constexpr int kFanout = 32;
-    static constexpr int kMin = kFanout / 2;
-    static constexpr int kMaxDepth = 24;  // fanout >= 16 below the root: far beyond 2^63 elements
+    static constexpr int kLeafFanout = 16;   // elements of a full leaf
+    static constexpr int kInnerFanout = 16;  // children of a full inner node
+    static constexpr int kMaxDepth = 24;     // fanout >= 8 below the root: far beyond 2^63 elements
 
 private:
     struct Node {
         Node(bool isLeaf, int cap) : capacity(uint8_t(cap)), leaf(isLeaf) {}
         std::atomic<int32_t> refs{1};  // holders: trees and parent nodes
-        int16_t count = 0;             // elements (leaf) or children (inner) in use
-        uint8_t capacity;              // slots allocated: kFanout, or fewer in a root leaf; set once
+        uint8_t count = 0;             // elements (leaf) or children (inner) in use
+        uint8_t capacity;              // slots allocated: the full fanout, or fewer in a root leaf; set once
         bool leaf;                     // set once at creation
+        bool embedded = false;         // a root leaf in its holder's memory (see embed); set once
         PB_INT size = 0;               // elements in the subtree
     };
     static_assert(sizeof(Node) == 16, "a node header is 16 bytes");
-    static_assert(kFanout <= 255, "capacities fit a byte");
+    static_assert(kLeafFanout <= 255 && kInnerFanout <= 255, "capacities fit a byte");
     // One child of an inner node: the child, its element count and its first element.
     struct Slot {
         Node* child = nullptr;
         PB_INT size = 0;
         const E* first = nullptr;
-        uint64_t hint = 0;  // the hint of *first
+        StringHints hints;  // the key summary of *first
     };
     // A leaf (T = E) or an inner node (T = Slot): the header, followed in
     // the same allocation by capacity slots; slots count..capacity-1 are empty.
@@ -90,6 +103,17 @@ private:
     struct Body : Node {
         Body(bool isLeaf, int cap) : Node(isLeaf, cap) {
             for (int i = 0; i < cap; ++i) new (&at()[i]) T();
+        }
+        // A copy of b, but for slot skip (an element there is left empty, a
+        // child is copied without a reference of its own).
+        Body(const Body& b, int skip) : Node(b.leaf, b.capacity) {
+            this->count = b.count;
+            this->size = b.size;
+            for (int i = 0; i < b.count; ++i) {
+                if (i != skip || std::is_same_v<T, Slot>) new (&at()[i]) T(b.at()[i]);
+                else new (&at()[i]) T();
+            }
+            for (int i = b.count; i < b.capacity; ++i) new (&at()[i]) T();
         }
         ~Body() {
             for (int i = 0; i < this->capacity; ++i) at()[i].~T();
@@ -100,11 +124,24 @@ private:
     };
     using Leaf = Body<E>;
     using Inner = Body<Slot>;
+    // The slots of a full node of each kind, and the fewest a node below the root keeps.
+    template <class T>
+    static constexpr int kFull = std::is_same_v<T, Slot> ? kInnerFanout : kLeafFanout;
+    template <class T>
+    static constexpr int kMin = kFull<T> / 2;
 
 public:
     PSeq() = default;
-    PSeq(const PSeq& other) : root_(other.root_) { if (root_) retainNode(root_); }
-    PSeq(PSeq&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {}
+    // An embedded root is not shared: a copy gets a leaf of its own, a
+    // move takes the elements into one.
+    PSeq(const PSeq& other) : root_(other.root_) {
+        if (!root_) return;
+        if (root_->embedded) root_ = cloneBody(asLeaf(root_));
+        else retainNode(root_);
+    }
+    PSeq(PSeq&& other) noexcept : root_(std::exchange(other.root_, nullptr)) {
+        if (root_ && root_->embedded) resizeLeaf(root_, root_->capacity);
+    }
     ~PSeq() { clear(); }
     PSeq& operator=(const PSeq& other) {
         PSeq copy(other);
@@ -126,6 +163,56 @@ public:
         if (Node* r = std::exchange(root_, nullptr)) releaseNode(r);
     }
 
+    // Small sequences in their holder's allocation. A holder (a container
+    // object) may give an empty sequence embeddedBytes( cap ) bytes of its
+    // own allocation (aligned for a pointer) for a root leaf of cap
+    // elements, so that a small container is a single allocation. The
+    // embedded root is changed in place and never shared; when the
+    // sequence outgrows it, or a copy or move of the sequence is made, the
+    // elements go to a leaf of their own. roomFor tells the holder when to
+    // move into a new holder of the right size instead.
+    static constexpr int kEmbedMax = 8;
+    static size_t embeddedBytes(int cap) { return Leaf::bytes(cap); }
+    void embed(void* memory, int cap) {
+        PB_ASSERT(!root_ && cap >= 1 && cap <= kEmbedMax);
+        root_ = new (memory) Leaf(true, cap);
+        root_->embedded = true;
+    }
+    bool isEmbedded() const { return root_ && root_->embedded; }
+    // The room (in elements) that a holder with room for `room` embedded
+    // elements should move to when it holds n elements now or after an
+    // insert: n elements exactly up to kEmbedMax (none when empty), while
+    // the room in use may keep one free slot; -1 when it may stay. Larger
+    // sequences are trees that need no room (the holder keeps what it has).
+    int roomFor(PB_INT n, int room) const {
+        if (n > kEmbedMax) return -1;
+        if (n == 0) return room == 0 ? -1 : 0;
+        return isEmbedded() && room >= n && room <= n + 1 ? -1 : int(n);
+    }
+    // Fills an empty embedded root (with room for them) with the elements
+    // of from, which is left empty: moved when from alone holds its leaf,
+    // else copied.
+    void takeEmbedded(PSeq& from) {
+        Leaf* to = emptyEmbedded(from.size());
+        if (from.root_ && from.root_->leaf && from.root_->refs.load(std::memory_order_acquire) == 1) {
+            Leaf* leaf = asLeaf(from.root_);
+            for (int i = 0; i < leaf->count; ++i) to->at()[i] = std::move(leaf->at()[i]);
+            to->count = leaf->count;
+            to->size = to->count;
+        } else {
+            copyEmbedded(from);
+        }
+        from.clear();
+    }
+    // Fills an empty embedded root (with room for them) with copies of the elements of from.
+    void copyEmbedded(const PSeq& from) {
+        Leaf* to = emptyEmbedded(from.size());
+        int i = 0;
+        for (Cursor c(from); !c.done(); c.next()) to->at()[i++] = *c;
+        to->count = uint8_t(i);
+        to->size = i;
+    }
+
     // The element at pos. The caller has checked 0 <= pos < size().
     const E& at(PB_INT pos) const {
         const Node* n = root_;
@@ -141,11 +228,11 @@ public:
     // cmp compares with (size() when there is none). *found (when not NULL)
     // receives that element, or NULL at the end. O(log n) comparisons.
     template <class F>
-    PB_INT lowerBound(F&& cmp, const E** found = nullptr, uint64_t hint = 0) const {
-        // Whether an element (with hint h) orders before the key.
-        auto before = [&](const E& e, uint64_t h) {
-            if (hint && h && h != hint) return h < hint;
-            return cmp(e) < 0;
+    PB_INT lowerBound(F&& cmp, const E** found = nullptr, const StringHints& hints = {}) const {
+        // Whether an element (with summary h) orders before the key.
+        auto before = [&](const E& e, const StringHints& h) {
+            int told = compareHints(h, hints);
+            return told != kHintsUntold ? told < 0 : cmp(e) < 0;
         };
         const E* next = nullptr;  // first element after the current subtree
         PB_INT base = 0;
@@ -160,7 +247,7 @@ public:
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
                 const Slot& slot = in->at()[mid];
-                if (before(*slot.first, slot.hint)) lo = mid + 1;
+                if (before(*slot.first, slot.hints)) lo = mid + 1;
                 else hi = mid;
             }
             if (lo == 0) {  // the whole subtree is at or after the key
@@ -176,7 +263,7 @@ public:
         int lo = 0, hi = leaf->count;
         while (lo < hi) {
             int mid = (lo + hi) / 2;
-            if (before(leaf->at()[mid], hintOf(leaf->at()[mid]))) lo = mid + 1;
+            if (before(leaf->at()[mid], hintsOf(leaf->at()[mid]))) lo = mid + 1;
             else hi = mid;
         }
         if (found) *found = lo < leaf->count ? &leaf->at()[lo] : next;
@@ -184,9 +271,9 @@ public:
     }
 
     // Room for n elements in a sequence that is empty (or a single leaf),
-    // so that n appends allocate once. Beyond kFanout this does nothing.
+    // so that n appends allocate once. Beyond a leaf this does nothing.
     void reserve(PB_INT n) {
-        if (n > kFanout) return;
+        if (n > kLeafFanout) return;
         if (!root_) {
             if (n > 0) root_ = newBody<E>(true, int(n));
         } else if (root_->leaf && root_->capacity < n) {
@@ -199,7 +286,7 @@ public:
         if (!root_) root_ = newBody<E>(true, 1);
         bool atEnd = pos == root_->size;
         // A full small root grows (once, straight into a private copy when shared).
-        if (root_->leaf && root_->count == root_->capacity && root_->capacity < kFanout)
+        if (root_->leaf && root_->count == root_->capacity && root_->capacity < kLeafFanout)
             resizeLeaf(root_, grownCapacity(root_->count));
         own(root_);
         if (Node* right = insertInto(root_, pos, std::move(value), atEnd)) {
@@ -215,10 +302,7 @@ public:
     void append(E value) { insert(size(), std::move(value)); }
 
     // Replaces the element at pos (0 <= pos < size(), checked by the caller).
-    void replace(PB_INT pos, E value) {
-        own(root_);
-        replaceIn(root_, pos, std::move(value));
-    }
+    void replace(PB_INT pos, E value) { replaceIn(root_, pos, std::move(value), false); }
 
     // The element at pos (0 <= pos < size(), checked by the caller) for a
     // change in place that keeps its order, when this tree alone holds every
@@ -246,7 +330,7 @@ public:
             root_ = child;
         }
         if (root_->count == 0) clear();
-        else if (root_->leaf && root_->capacity > grownCapacity(root_->count) &&
+        else if (root_->leaf && !root_->embedded && root_->capacity > grownCapacity(root_->count) &&
                  (root_->capacity <= 8 || root_->count * 2 < root_->capacity))
             resizeLeaf(root_, grownCapacity(root_->count));
     }
@@ -305,6 +389,11 @@ public:
 
 private:
 
+    Leaf* emptyEmbedded(PB_INT n) {
+        PB_ASSERT(isEmbedded() && root_->count == 0 && n <= root_->capacity);
+        return asLeaf(root_);
+    }
+
     static Leaf* asLeaf(Node* n) { return static_cast<Leaf*>(n); }
     static const Leaf* asLeaf(const Node* n) { return static_cast<const Leaf*>(n); }
     static Inner* asInner(Node* n) { return static_cast<Inner*>(n); }
@@ -332,20 +421,25 @@ private:
     }
 
     template <class T>
-    static Body<T>* newBody(bool isLeaf, int cap = kFanout) {
-        void* mem = nullptr;
-        if (cap == kFanout) {
+    static Body<T>* newBody(bool isLeaf, int cap = kFull<T>) {
+        return new (bodyMemory<T>(cap)) Body<T>(isLeaf, cap);
+    }
+
+    template <class T>
+    static void* bodyMemory(int cap) {
+        if (cap == kFull<T>) {
             NodeCache<T>& cache = nodeCache<T>();
-            if (cache.count > 0) mem = cache.memory[--cache.count];
+            if (cache.count > 0) return cache.memory[--cache.count];
         }
-        if (!mem) mem = pb___MemAlloc(Body<T>::bytes(cap));
-        return new (mem) Body<T>(isLeaf, cap);
+        return pb___MemAlloc(Body<T>::bytes(cap));
     }
 
     template <class T>
     static void freeBody(Body<T>* body) {
-        bool full = body->capacity == kFanout;
+        bool full = body->capacity == kFull<T>;
+        bool embedded = body->embedded;
         body->~Body<T>();
+        if (embedded) return;  // the holder's memory
         NodeCache<T>& cache = nodeCache<T>();
         if (full && cache.count < NodeCache<T>::kKeep) cache.memory[cache.count++] = body;
         else pb___MemFree(body);
@@ -353,17 +447,18 @@ private:
 
     // The capacity a small leaf of count elements grows to: by one up to
     // eight (the common container has a handful of entries and pays for no
-    // empty slot), then by half, at most kFanout.
+    // empty slot), then by half, at most a full leaf.
     static int grownCapacity(int count) {
         int cap = count < 8 ? count + 1 : count + count / 2;
-        return cap < kFanout ? cap : kFanout;
+        return cap < kLeafFanout ? cap : kLeafFanout;
     }
 
     // Gives the leaf in slot room for cap elements (cap >= its count): a
-    // solely held leaf has its elements moved, a shared one copied.
+    // solely held leaf has its elements moved, a shared one copied. An
+    // embedded leaf always moves to memory of its own.
     static void resizeLeaf(Node*& slot, int cap) {
         Leaf* old = asLeaf(slot);
-        if (old->capacity == cap) return;
+        if (old->capacity == cap && !old->embedded) return;
         Leaf* fresh = newBody<E>(true, cap);
         bool sole = old->refs.load(std::memory_order_acquire) == 1;
         for (int i = 0; i < old->count; ++i) {
@@ -395,12 +490,12 @@ private:
     }
     static Slot slotOf(Node* n) {
         const E* first = firstOf(n);
-        return Slot{n, n->size, first, hintOf(*first)};
+        return Slot{n, n->size, first, hintsOf(*first)};
     }
 
-    static uint64_t hintOf(const E& e) {
-        if constexpr (requires { e.hint(); }) return e.hint();
-        else return 0;
+    static StringHints hintsOf(const E& e) {
+        if constexpr (requires { e.hints(); }) return e.hints();
+        else return {};
     }
 
     // Refreshes the cached size of a node after its slots changed.
@@ -412,16 +507,15 @@ private:
     }
 
     // A private copy of n: copied elements take their own references,
-    // copied children gain one holder.
+    // copied children gain one holder; but for slot skip (see Body).
     template <class T>
-    static Body<T>* cloneBody(const Body<T>* b) {
-        Body<T>* c = newBody<T>(b->leaf, b->capacity);
-        for (int i = 0; i < b->count; ++i) c->at()[i] = b->at()[i];
+    static Body<T>* cloneBody(const Body<T>* b, int skip = -1) {
+        Body<T>* c = new (bodyMemory<T>(b->capacity)) Body<T>(*b, skip);
         if constexpr (std::is_same_v<T, Slot>) {
-            for (int i = 0; i < b->count; ++i) retainNode(c->at()[i].child);
+            for (int i = 0; i < b->count; ++i) {
+                if (i != skip) retainNode(c->at()[i].child);
+            }
         }
-        c->count = b->count;
-        c->size = b->size;
         return c;
     }
 
@@ -484,12 +578,12 @@ private:
     // falls in and *into tells which one that is.
     template <class T>
     static Body<T>* split(Body<T>* b, int& at, bool atEnd, Body<T>** into) {
-        Body<T>* right = newBody<T>(b->leaf, kFanout);
+        Body<T>* right = newBody<T>(b->leaf);
         int keep = (atEnd && b->leaf && at == b->count) ? b->count : b->count / 2;
         shiftRight(b, right, b->count - keep);
         recount(b);
         recount(right);
-        if (at <= b->count && !(atEnd && at == b->count && keep == kFanout)) {
+        if (at <= b->count && !(atEnd && at == b->count && keep == kFull<T>)) {
             *into = b;
         } else {
             at -= b->count;
@@ -504,7 +598,7 @@ private:
             Leaf* leaf = asLeaf(n);
             int at = int(pos);
             Leaf* into = leaf;
-            Leaf* right = leaf->count == kFanout ? split(leaf, at, atEnd, &into) : nullptr;
+            Leaf* right = leaf->count == kLeafFanout ? split(leaf, at, atEnd, &into) : nullptr;
             putAt(into, at, std::move(value));
             into->size += 1;
             return right;
@@ -518,7 +612,7 @@ private:
         if (extra) {
             int at = c + 1;
             Inner* into = in;
-            if (in->count == kFanout) right = split(in, at, false, &into);
+            if (in->count == kInnerFanout) right = split(in, at, false, &into);
             putAt(into, at, slotOf(extra));
             recount(into);
         }
@@ -526,16 +620,28 @@ private:
         return right;
     }
 
-    static void replaceIn(Node* n, PB_INT pos, E&& value) {
-        if (n->leaf) {
-            asLeaf(n)->at()[pos] = std::move(value);
-            return;
+    // Replaces the element at pos below the node in slot. A shared node is
+    // copied without what the change replaces (the element, or the child
+    // on the path, which is then copied in turn): so the path pays no
+    // reference for what it drops at once. lent: slot holds no reference
+    // of its own (its node is held by the node the parent was copied
+    // from) and must be copied. A copied node's original is let go only
+    // after the levels below are done, so that it keeps the path alive
+    // even if its other holders drop it meanwhile.
+    static void replaceIn(Node*& slot, PB_INT pos, E&& value, bool lent) {
+        Node* original = slot;
+        bool copy = lent || original->refs.load(std::memory_order_acquire) != 1;
+        if (original->leaf) {
+            if (copy) slot = cloneBody(asLeaf(original), int(pos));
+            asLeaf(slot)->at()[pos] = std::move(value);
+        } else {
+            int c = childFor(asInner(original), pos, false);
+            if (copy) slot = cloneBody(asInner(original), c);
+            Inner* in = asInner(slot);
+            replaceIn(in->at()[c].child, pos, std::move(value), copy);
+            in->at()[c] = slotOf(in->at()[c].child);  // the child may be a new copy, its first element new
         }
-        Inner* in = asInner(n);
-        int c = childFor(in, pos, false);
-        Node* child = own(in->at()[c].child);
-        replaceIn(child, pos, std::move(value));
-        in->at()[c] = slotOf(child);  // the child may be a new copy, its first element new
+        if (copy && !lent) releaseNode(original);
     }
 
     static void eraseFrom(Node* n, PB_INT pos) {
@@ -549,11 +655,12 @@ private:
         Node* child = own(in->at()[c].child);
         eraseFrom(child, pos);
         in->at()[c] = slotOf(child);
-        if (child->count < kMin && in->count > 1) rebalance(in, c);
+        int least = child->leaf ? kMin<E> : kMin<Slot>;
+        if (child->count < least && in->count > 1) rebalance(in, c);
         recount(in);
     }
 
-    // Restores the fill of child c (below kMin) with a neighbour: the two
+    // Restores the fill of child c (below its kind's minimum) with a neighbour: the two
     // merge when they fit in one node, else they share their slots evenly.
     static void rebalance(Inner* in, int c) {
         int l = c > 0 ? c - 1 : c;
@@ -573,7 +680,7 @@ private:
     template <class T>
     static void balancePair(Body<T>* a, Body<T>* b) {
         int total = a->count + b->count;
-        if (total <= kFanout) {
+        if (total <= kFull<T>) {
             shiftLeft(a, b, b->count);
         } else {
             int want = total / 2;
@@ -597,5 +704,47 @@ private:
 
     Node* root_ = nullptr;  // NULL when empty; one reference held by this tree
 };
+
+// For a container object H that embeds its small sequence (H::*seq, see
+// PSeq::embed) and records its room in H::room; make( like, room ) creates
+// an empty container like `like` with that room.
+//
+// A new container H of the sort given, its sequence empty, with room for
+// `room` elements in its own allocation (right after H).
+template <class H, class E>
+H* createWithRoom(PB_SORT* sort, PSeq<E> H::*seq, int room) {
+    size_t bytes = sizeof(H) + (room > 0 ? PSeq<E>::embeddedBytes(room) : 0);
+    H* holder = reinterpret_cast<H*>(pb___ObjCreate(bytes, sort));
+    holder->room = uint8_t(room);
+    new (&(holder->*seq)) PSeq<E>();
+    if (room > 0) (holder->*seq).embed(holder + 1, room);
+    return holder;
+}
+
+// Gives the solely held container *holder, which will hold n elements,
+// the room that fits them: it is replaced by a new container when its own
+// allocation does not fit (the handle changes, as in a copy-on-write step).
+template <class H, class E>
+void fitRoom(H** holder, PSeq<E> H::*seq, PB_INT n, H* (*make)(H* like, int room)) {
+    H* old = *holder;
+    int room = (old->*seq).roomFor(n, old->room);
+    if (room < 0) return;
+    H* fresh = make(old, room);
+    if (room > 0) (fresh->*seq).takeEmbedded(old->*seq);
+    else fresh->*seq = std::move(old->*seq);
+    pbObjRelease(reinterpret_cast<PB_OBJ*>(old));
+    *holder = fresh;
+}
+
+// A copy of a container: a small one's few elements are copied into the
+// new one's own allocation, a larger one's tree is shared.
+template <class H, class E>
+H* copyWithRoom(H* source, PSeq<E> H::*seq, H* (*make)(H* like, int room)) {
+    PB_INT n = (source->*seq).size();
+    H* copy = make(source, n <= PSeq<E>::kEmbedMax ? int(n) : 0);
+    if (copy->room > 0) (copy->*seq).copyEmbedded(source->*seq);
+    else copy->*seq = source->*seq;
+    return copy;
+}
 
 }  // namespace pb

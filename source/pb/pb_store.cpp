@@ -27,20 +27,26 @@ constexpr PB_INT kAddressMaxLength = 1024;
 class Entry {
 public:
     pb::Ref<PB_STRING> key;  // map stores: the address; array stores: NULL (the position is)
-    int32_t type = PB_STORE_TYPE_NONE;
+    int16_t type = PB_STORE_TYPE_NONE;
 
     Entry() = default;
-    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int32_t(t)) {
+    Entry(PB_INT t, PB_INT number, pb::Ref<PB_OBJ> object) : type(int16_t(t)) {
         if (holdsObject()) value_.object = object.leak();
         else value_.number = number;
     }
     Entry(const Entry& other)
-        : key(other.key), type(other.type), hintLow_(other.hintLow_), hint_(other.hint_), value_(other.value_) {
+        : key(other.key),
+          type(other.type),
+          shortLength_(other.shortLength_),
+          hintLow_(other.hintLow_),
+          hint_(other.hint_),
+          value_(other.value_) {
         if (holdsObject() && value_.object) pbObjRetain(value_.object);
     }
     Entry(Entry&& other) noexcept
         : key(std::move(other.key)),
-          type(std::exchange(other.type, PB_STORE_TYPE_NONE)),
+          type(std::exchange(other.type, int16_t(PB_STORE_TYPE_NONE))),
+          shortLength_(other.shortLength_),
           hintLow_(other.hintLow_),
           hint_(other.hint_),
           value_(other.value_) {}
@@ -66,6 +72,7 @@ public:
     void setKey(pb::Ref<PB_STRING> k, pb::StringHints h) {
         hint_ = h.high;
         hintLow_ = h.low;
+        shortLength_ = h.shortLength;
         key = std::move(k);
     }
     // Takes the key of another entry, with its summary.
@@ -73,9 +80,9 @@ public:
         key = other.key;
         hint_ = other.hint_;
         hintLow_ = other.hintLow_;
+        shortLength_ = other.shortLength_;
     }
-    uint64_t hint() const { return hint_; }
-    uint32_t hintLow() const { return hintLow_; }
+    pb::StringHints hints() const { return pb::StringHints{hint_, hintLow_, shortLength_}; }
 
     PB_INT number() const { return holdsObject() ? 0 : value_.number; }
     PB_OBJ* object() const { return holdsObject() ? value_.object : nullptr; }
@@ -85,11 +92,13 @@ private:
     void swap(Entry& other) noexcept {
         std::swap(key, other.key);
         std::swap(type, other.type);
+        std::swap(shortLength_, other.shortLength_);
         std::swap(hint_, other.hint_);
         std::swap(hintLow_, other.hintLow_);
         std::swap(value_, other.value_);
     }
-    uint32_t hintLow_ = 0;  // the key's summary (pb::stringHints), bytes 8-11
+    uint8_t shortLength_ = 0;  // the key's length when its summary holds all of it
+    uint32_t hintLow_ = 0;     // the key's summary (pb::stringHints), bytes 8-11
     uint64_t hint_ = 0;     // and bytes 0-7
     union Value {
         PB_INT number;
@@ -105,6 +114,7 @@ using Entries = pb::PSeq<Entry>;
 struct PB_STORE {
     PB_OBJ obj;
     PB_BOOL isArray;  // set once at creation
+    uint8_t room;     // entries that fit in the store's own allocation (after it); set once
     Entries entries;  // key order (maps) or index order (arrays); changed only through a
                       // solely held handle (copy-on-write)
 };
@@ -147,10 +157,8 @@ public:
     pb::StringHints hints() const { return hints_; }
     // Compares an entry's key with the address, by the summaries where they tell.
     PB_INT compare(const Entry& e) const {
-        if (hints_.high && e.hint()) {
-            if (hints_.high != e.hint()) return e.hint() < hints_.high ? -1 : 1;
-            if (hints_.low != e.hintLow()) return e.hintLow() < hints_.low ? -1 : 1;
-        }
+        int told = pb::compareHints(e.hints(), hints_);
+        if (told != pb::kHintsUntold) return told;
         return pb::compareChars(pb::stringChars(e.key.get()), pb::stringLength(e.key.get()), chars_, length_);
     }
 
@@ -158,7 +166,7 @@ public:
     // -1), and in *at where it would go.
     PB_INT find(const Entries& entries, PB_INT* at = nullptr, const Entry** hit = nullptr) const {
         const Entry* e = nullptr;
-        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_.high);
+        PB_INT pos = entries.lowerBound([&](const Entry& x) { return compare(x); }, &e, hints_);
         if (at) *at = pos;
         if (hit) *hit = e;
         return e && compare(*e) == 0 ? pos : -1;
@@ -204,12 +212,18 @@ bool addressOk(const PB_CHAR* chars, PB_INT length) {
 }
 
 
-PB_STORE* create(PB_BOOL isArray) {
-    auto* s = reinterpret_cast<PB_STORE*>(pb___ObjCreate(sizeof(PB_STORE), &pb___sort_PB_STORE));
+// A store with room for `room` entries in its own allocation: a small
+// store is one allocation.
+PB_STORE* create(PB_BOOL isArray, int room = 0) {
+    PB_STORE* s = pb::createWithRoom(&pb___sort_PB_STORE, &PB_STORE::entries, room);
     s->isArray = isArray;
-    new (&s->entries) Entries();
     return s;
 }
+
+PB_STORE* createLike(PB_STORE* like, int room) { return create(like->isArray, room); }
+
+// Gives a solely held store that will hold n entries the room that fits them.
+void fit(PB_STORE** store, PB_INT n) { pb::fitRoom(store, &PB_STORE::entries, n, createLike); }
 
 void storeFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_STORE);
@@ -296,7 +310,8 @@ void setByAddress(PB_STORE** store, const Address& address, Entry entry) {
         entries.replace(pos, std::move(entry));
     } else {
         entry.setKey(address.toString(), address.hints());
-        entries.insert(at, std::move(entry));
+        fit(store, entries.size() + 1);
+        (*store)->entries.insert(at, std::move(entry));
     }
 }
 
@@ -313,6 +328,7 @@ void setCstr(PB_STORE** store, const char* address, PB_INT length, Entry entry) 
 void append(PB_STORE** store, Entry entry) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(pbStoreIsArray(*store));
+    fit(store, (*store)->entries.size() + 1);
     (*store)->entries.append(std::move(entry));
 }
 
@@ -332,6 +348,7 @@ void del(PB_STORE** store, const Address& address) {
     if (pos < 0) return;
     PB_COW(store, pbStoreCreateFrom);
     (*store)->entries.erase(pos);
+    fit(store, (*store)->entries.size());
 }
 
 PB_STRING* stringOf(const Entry* e) {
@@ -394,8 +411,9 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
             if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
         for (auto& e : entries) e.hints = stringHints(stringChars(e.key.get()), stringLength(e.key.get()));
     }
-    PB_STORE* store = create(array ? PB_TRUE : PB_FALSE);
-    store->entries.reserve(PB_INT(entries.size()));  // a small store: one allocation of its exact size
+    PB_INT n = PB_INT(entries.size());
+    PB_STORE* store = create(array ? PB_TRUE : PB_FALSE, n <= Entries::kEmbedMax ? int(n) : 0);
+    store->entries.reserve(n);  // a small store: one allocation of its exact size
     for (auto& e : entries) {
         Entry entry(e.type, e.number, std::move(e.object));
         if (!array) entry.setKey(std::move(e.key), e.hints);
@@ -413,9 +431,7 @@ extern "C" PB_EXPORT PB_STORE* pbStoreCreateArray(void) { return create(PB_TRUE)
 
 extern "C" PB_EXPORT PB_STORE* pbStoreCreateFrom(PB_STORE* source) {
     PB_ASSERT(source);
-    PB_STORE* s = create(source->isArray);
-    s->entries = source->entries;
-    return s;
+    return pb::copyWithRoom(source, &PB_STORE::entries, createLike);
 }
 
 extern "C" PB_EXPORT PB_BOOL pbStoreIsArray(PB_STORE* store) {
@@ -553,6 +569,7 @@ extern "C" PB_EXPORT void pbStoreDelCstr(PB_STORE** store, const char* address, 
 extern "C" PB_EXPORT void pbStoreClear(PB_STORE** store) {
     PB_COW(store, pbStoreCreateFrom);
     (*store)->entries.clear();
+    fit(store, 0);
 }
 
 // Positional access.
@@ -584,6 +601,7 @@ extern "C" PB_EXPORT void pbStoreDelAt(PB_STORE** store, PB_INT index) {
     PB_COW(store, pbStoreCreateFrom);
     PB_ASSERT(index >= 0 && index < (*store)->entries.size());
     (*store)->entries.erase(index);
+    fit(store, (*store)->entries.size());
 }
 
 // Array appends and positional replacement.

@@ -9,7 +9,10 @@
  * Stores are values: the setters take the address of the caller's handle
  * and copy first when another holder shares the store. A change to a shared
  * store copies only the path to the changed entry (structural sharing), so a
- * change costs O(log n) however large the store is.
+ * change costs O(log n) however large the store is. A small store (up to
+ * eight entries) is a single allocation, so a setter that adds or removes an
+ * entry may replace even a sole holder's handle: keep using the handle as
+ * the setter leaves it.
  *
  *     PB_STORE* s = pbStoreCreate();
  *     pbStoreSetValueCstr( &s, "name", -1, nameString );

@@ -51,9 +51,14 @@ inline PB_INT compareStrings(const PB_STRING* a, const PB_STRING* b) {
 // of two strings differ the strings order as their summaries; equal
 // summaries tell nothing. 0 is no summary (an empty string, or one with a
 // code point that UTF-8 cannot carry among its first characters).
+//
+// A string of at most 12 ASCII code points is all in its summary: two such
+// strings of the same length with equal summaries are equal, which spares
+// a lookup the read of the stored key. shortLength is that length (else 0).
 struct StringHints {
     uint64_t high = 0;
     uint32_t low = 0;
+    uint8_t shortLength = 0;
 };
 
 inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
@@ -74,7 +79,7 @@ inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
             high = __builtin_bswap64(high);
             low = __builtin_bswap32(low);
         }
-        return StringHints{high, low};
+        return StringHints{high, low, uint8_t(length <= 12 ? length : 0)};
     }
     std::memset(out, 0, sizeof out);
     int used = 0;
@@ -109,6 +114,16 @@ inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
     for (int k = 0; k < 8; ++k) h.high = (h.high << 8) | out[k];
     for (int k = 8; k < 12; ++k) h.low = (h.low << 8) | out[k];
     return h;
+}
+
+// What two summaries tell of their strings: their order (-1 or 1), that
+// they are equal (0), or kHintsUntold when only the strings can tell.
+constexpr int kHintsUntold = 2;
+inline int compareHints(const StringHints& a, const StringHints& b) {
+    if (!a.high || !b.high) return kHintsUntold;
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    return a.shortLength && a.shortLength == b.shortLength ? 0 : kHintsUntold;
 }
 
 inline uint64_t stringHint(const PB_CHAR* chars, PB_INT length) { return stringHints(chars, length).high; }

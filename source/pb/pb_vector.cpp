@@ -17,6 +17,7 @@ using Elements = pb::PSeq<pb::Ref<PB_OBJ>>;
 
 struct PB_VECTOR {
     PB_OBJ obj;
+    uint8_t room;       // elements that fit in the vector's own allocation (after it); set once
     Elements elements;  // changed only through a solely held handle (copy-on-write), else read-only
 };
 
@@ -32,11 +33,16 @@ PB_STDFUNCS_DEFINE(pbVector, PB_VECTOR, pb___sort_PB_VECTOR)
 
 namespace {
 
-PB_VECTOR* create() {
-    auto* v = reinterpret_cast<PB_VECTOR*>(pb___ObjCreate(sizeof(PB_VECTOR), &pb___sort_PB_VECTOR));
-    new (&v->elements) Elements();
-    return v;
+// A vector with room for `room` elements in its own allocation: a small
+// vector is one allocation.
+PB_VECTOR* create(int room = 0) {
+    return pb::createWithRoom(&pb___sort_PB_VECTOR, &PB_VECTOR::elements, room);
 }
+
+PB_VECTOR* createLike(PB_VECTOR*, int room) { return create(room); }
+
+// Gives a solely held vector that will hold n elements the room that fits them.
+void fit(PB_VECTOR** vec, PB_INT n) { pb::fitRoom(vec, &PB_VECTOR::elements, n, createLike); }
 
 void vectorFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, pb___sort_PB_VECTOR);
@@ -61,9 +67,7 @@ extern "C" PB_EXPORT PB_VECTOR* pbVectorCreate(void) { return create(); }
 
 extern "C" PB_EXPORT PB_VECTOR* pbVectorCreateFrom(PB_VECTOR* source) {
     PB_ASSERT(source);
-    PB_VECTOR* v = create();
-    v->elements = source->elements;
-    return v;
+    return pb::copyWithRoom(source, &PB_VECTOR::elements, createLike);
 }
 
 extern "C" PB_EXPORT PB_INT pbVectorLength(PB_VECTOR* vec) {
@@ -84,6 +88,7 @@ extern "C" PB_EXPORT void pbVectorAppendObj(PB_VECTOR** vec, PB_OBJ* obj) {
     PB_ASSERT(obj);
     auto element = pb::retain(obj);
     PB_COW(vec, pbVectorCreateFrom);
+    fit(vec, (*vec)->elements.size() + 1);
     (*vec)->elements.append(std::move(element));
 }
 
@@ -91,6 +96,7 @@ extern "C" PB_EXPORT void pbVectorPrependObj(PB_VECTOR** vec, PB_OBJ* obj) {
     PB_ASSERT(obj);
     auto element = pb::retain(obj);
     PB_COW(vec, pbVectorCreateFrom);
+    fit(vec, (*vec)->elements.size() + 1);
     (*vec)->elements.insert(0, std::move(element));
 }
 
@@ -99,6 +105,7 @@ extern "C" PB_EXPORT void pbVectorInsertObj(PB_VECTOR** vec, PB_INT index, PB_OB
     auto element = pb::retain(obj);
     PB_COW(vec, pbVectorCreateFrom);
     PB_ASSERT(index >= 0 && index <= (*vec)->elements.size());
+    fit(vec, (*vec)->elements.size() + 1);
     (*vec)->elements.insert(index, std::move(element));
 }
 
@@ -114,11 +121,13 @@ extern "C" PB_EXPORT void pbVectorDelAt(PB_VECTOR** vec, PB_INT index) {
     PB_COW(vec, pbVectorCreateFrom);
     PB_ASSERT(index >= 0 && index < (*vec)->elements.size());
     (*vec)->elements.erase(index);
+    fit(vec, (*vec)->elements.size());
 }
 
 extern "C" PB_EXPORT void pbVectorClear(PB_VECTOR** vec) {
     PB_COW(vec, pbVectorCreateFrom);
     (*vec)->elements.clear();
+    fit(vec, 0);
 }
 
 extern "C" PB_EXPORT PB_BOOL pbVectorContainsOnly(PB_VECTOR* vec, PB_SORT* sort) {

@@ -5,7 +5,9 @@
  * copy first when another holder shares the vector; the copy shares all
  * unchanged parts with the original, so a change costs O(log n) however
  * long the vector is, and a vector that was handed out never changes under
- * its holder:
+ * its holder. A small vector (up to eight elements) is a single allocation,
+ * so a mutator that adds or removes an element may replace even a sole
+ * holder's handle, which the mutator updates:
  *
  *     PB_VECTOR* v = pbVectorCreate();
  *     pbVectorAppendObj( &v, pbStringObj( name ) );
