@@ -37,7 +37,58 @@ struct Link {
     std::shared_ptr<WeakCell> weak; // the target's cell, for the other kind
 };
 
-using Property = std::pair<pb::Ref<PB_STRING>, pb::Ref<TR_PROPERTY_VALUE>>;
+// One property: its key and its value. The value is a value object, or,
+// when a typed setter was given a string, store or buffer while no sink
+// was open, that object alone with its type in the low bits of the word:
+// the value object is then made when someone first reads the property and
+// kept from then on, so that every reader sees the same one. Most
+// properties are never read, and most streams hold several.
+class Property {
+public:
+    Property() = default;
+    // Both take the caller's references.
+    Property(PB_STRING* key, TR_PROPERTY_VALUE* value) : key_(key), word_(reinterpret_cast<uintptr_t>(value)) {}
+    Property(PB_STRING* key, PB_INT type, PB_OBJ* object) : key_(key), word_(reinterpret_cast<uintptr_t>(object)) {
+        PB_ASSERT((word_ & kTagMask) == 0);
+        word_ |= uintptr_t(type - TR_PROPERTY_VALUE_TYPE_INT);  // 1 for a string, 2 a store, 3 a buffer
+    }
+    Property(Property&& other) noexcept
+        : key_(std::exchange(other.key_, nullptr)), word_(std::exchange(other.word_, 0)) {}
+    Property& operator=(Property&& other) noexcept {
+        std::swap(key_, other.key_);
+        std::swap(word_, other.word_);
+        return *this;
+    }
+    ~Property() {
+        if (key_) pbStringRelease(key_);
+        if (word_) pbObjRelease(reinterpret_cast<PB_OBJ*>(word_ & ~kTagMask));
+    }
+
+    PB_STRING* key() const { return key_; }
+    // The value object; NULL while only the bare object is held.
+    TR_PROPERTY_VALUE* made() const { return word_ & kTagMask ? nullptr : reinterpret_cast<TR_PROPERTY_VALUE*>(word_); }
+    // The value object, made now when only the bare object is held.
+    TR_PROPERTY_VALUE* value() {
+        if (TR_PROPERTY_VALUE* v = made()) return v;
+        auto* object = reinterpret_cast<PB_OBJ*>(word_ & ~kTagMask);
+        TR_PROPERTY_VALUE* v = nullptr;
+        switch (word_ & kTagMask) {
+        case 1: v = trPropertyValueCreateString(pbStringFrom(object)); break;
+        case 2: v = trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object)); break;
+        default: v = trPropertyValueCreateBuffer(pbBufferFrom(object)); break;
+        }
+        pbObjRelease(object);
+        word_ = reinterpret_cast<uintptr_t>(v);
+        return v;
+    }
+    // Gives the property the value in other (same key); other takes the old.
+    void swapValue(Property& other) { std::swap(word_, other.word_); }
+
+private:
+    static constexpr uintptr_t kTagMask = 3;
+    PB_STRING* key_ = nullptr;  // owned
+    uintptr_t word_ = 0;        // owned: a TR_PROPERTY_VALUE*, or a tagged bare object
+};
 
 struct StreamState {
     std::mutex mutex;                      // guards the fields below it, up to readerCount
@@ -60,7 +111,7 @@ struct TR_STREAM {
     PB_OBJ obj;
     PB_INT id;               // set once at creation; unique in the process
     PB_STRING* name;         // set once at creation (owned)
-    tr::StreamState* state;  // owned; see its own guards
+    tr::StreamState state[1];  // made with the stream, in the same allocation; see its own guards
 };
 
 namespace {
@@ -102,8 +153,7 @@ void streamFree(PB_OBJ* obj) {
     // Readers hold their stream, so none can be listening any more.
     PB_ASSERT(s->state->readers.empty());
     if (tr::sinkActive()) emit(s, "streamEnded");
-    delete s->state;
-    s->state = nullptr;
+    s->state->~StreamState();
     pb::releaseField(s->name);
 }
 
@@ -119,6 +169,14 @@ TR_STREAM* retainIfAlive(tr::WeakCell& cell) {
 // target alive. Called with linkGraphMutex held: every stream reached is
 // kept alive by the link that reached it, and no such link goes away.
 bool reaches(TR_STREAM* start, TR_STREAM* goal) {
+    if (start == goal) return true;
+    {
+        // Most targets are new streams without links of their own.
+        std::lock_guard guard(start->state->mutex);
+        const auto& links = start->state->links;
+        if (std::none_of(links.begin(), links.end(), [](const tr::Link& link) { return bool(link.strong); }))
+            return false;
+    }
     std::unordered_set<TR_STREAM*> seen{start};
     std::vector<TR_STREAM*> todo{start};
     while (!todo.empty()) {
@@ -149,16 +207,16 @@ pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
 std::vector<tr::Property>::iterator findKey(std::vector<tr::Property>& properties, PB_STRING* key) {
     if (properties.size() <= 8) {
         for (auto it = properties.begin(); it != properties.end(); ++it)
-            if (it->first.get() == key) return it;
+            if (it->key() == key) return it;
     }
     return std::lower_bound(properties.begin(), properties.end(), key, [](const tr::Property& p, PB_STRING* k) {
-        return p.first.get() != k && pb::compareStrings(p.first.get(), k) < 0;
+        return p.key() != k && pb::compareStrings(p.key(), k) < 0;
     });
 }
 
 // Whether the property found for key has that key.
 bool hasKey(const tr::Property& p, PB_STRING* key) {
-    return p.first.get() == key || pb::compareStrings(p.first.get(), key) == 0;
+    return p.key() == key || pb::compareStrings(p.key(), key) == 0;
 }
 
 void delProperty(TR_STREAM* stream, PB_STRING* key) {
@@ -180,6 +238,27 @@ void delProperty(TR_STREAM* stream, PB_STRING* key) {
     if (sink) emit(stream, "propertyDeleted", body);
 }
 
+// Puts property into the stream, in place of the value of the same key if
+// there is one. body: the event's fields when the sink is open, else NULL.
+void put(TR_STREAM* stream, tr::Property property, const std::string* body) {
+    PB_ASSERT(stream);
+    // Declared before the lock: the value replaced is released after it.
+    tr::Property replaced(std::move(property));
+    std::lock_guard guard(stream->state->mutex);
+    auto& properties = stream->state->properties;
+    auto it = findKey(properties, replaced.key());
+    if (it != properties.end() && hasKey(*it, replaced.key())) {
+        it->swapValue(replaced);
+    } else {
+        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
+            properties.reserve(8);
+            it = properties.begin();
+        }
+        properties.insert(it, std::move(replaced));
+    }
+    if (body) emit(stream, "propertySet", *body);
+}
+
 void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     PB_ASSERT(stream);
     PB_ASSERT(key);
@@ -194,20 +273,7 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
         tr::jsonAppendString(body, key);
         tr::jsonAppendPropertyValue(body, value);
     }
-    pb::Ref<TR_PROPERTY_VALUE> old;  // released after the lock
-    std::lock_guard guard(stream->state->mutex);
-    auto& properties = stream->state->properties;
-    auto it = findKey(properties, key);
-    if (it != properties.end() && hasKey(*it, key)) {
-        old = std::exchange(it->second, pb::retain(value));
-    } else {
-        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
-            properties.reserve(8);
-            it = properties.begin();
-        }
-        properties.emplace(it, pb::retain(key), pb::retain(value));
-    }
-    if (sink) emit(stream, "propertySet", body);
+    put(stream, tr::Property(pbStringRetain(key), trPropertyValueRetain(value)), sink ? &body : nullptr);
 }
 
 // Sets a boolean or integer property. With the sink off nothing needs the
@@ -220,8 +286,8 @@ void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
         std::lock_guard guard(stream->state->mutex);
         auto& properties = stream->state->properties;
         auto it = findKey(properties, key);
-        if (it != properties.end() && hasKey(*it, key) &&
-            tr::propertyValueReuseScalar(it->second.get(), type, scalar))
+        if (it != properties.end() && hasKey(*it, key) && it->made() &&
+            tr::propertyValueReuseScalar(it->made(), type, scalar))
             return;
     }
     auto value = pb::adopt(type == TR_PROPERTY_VALUE_TYPE_BOOL ? trPropertyValueCreateBool(scalar)
@@ -233,6 +299,23 @@ void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
 void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERTY_VALUE* value) {
     auto hold = pb::adopt(value);
     setProperty(stream, keyOf(key, keyLength).get(), value);
+}
+
+// Sets a string, store or buffer property (object NULL: deletes it). With
+// the sink off the stream holds the object alone until the property is
+// read; an open sink is told the value at once.
+void setObject(TR_STREAM* stream, const char* key, PB_INT keyLength, PB_INT type, PB_OBJ* object) {
+    pb::Ref<PB_STRING> k = keyOf(key, keyLength);
+    if (!object || tr::sinkActive()) {
+        TR_PROPERTY_VALUE* value = nullptr;
+        if (object && type == TR_PROPERTY_VALUE_TYPE_STRING) value = trPropertyValueCreateString(pbStringFrom(object));
+        else if (object && type == TR_PROPERTY_VALUE_TYPE_STORE) value = trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object));
+        else if (object) value = trPropertyValueCreateBuffer(pbBufferFrom(object));
+        auto hold = pb::adopt(value);
+        setProperty(stream, k.get(), value);
+        return;
+    }
+    put(stream, tr::Property(k.leak(), type, pbObjRetain(object)), nullptr);
 }
 
 bool textWanted(TR_STREAM* stream) {
@@ -268,7 +351,7 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
     auto* s = reinterpret_cast<TR_STREAM*>(pb___ObjCreate(sizeof(TR_STREAM), &tr___sort_TR_STREAM));
     s->id = lastStreamId.fetch_add(1, std::memory_order_relaxed) + 1;
     s->name = pbStringRetain(name);
-    s->state = new tr::StreamState();
+    new (s->state) tr::StreamState();
     if (tr::sinkActive()) emit(s, "streamCreated");
     return s;
 }
@@ -297,7 +380,7 @@ extern "C" PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char*
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrString(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                         PB_STRING* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateString(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_STRING, value ? pbStringObj(value) : nullptr);
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrBool(TR_STREAM* stream, const char* key, PB_INT keyLength,
@@ -312,12 +395,12 @@ extern "C" PB_EXPORT void trStreamSetPropertyCstrInt(TR_STREAM* stream, const ch
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrStore(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                        PB_STORE* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateStore(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_STORE, reinterpret_cast<PB_OBJ*>(value));
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrBuffer(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                         PB_BUFFER* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateBuffer(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_BUFFER, value ? pbBufferObj(value) : nullptr);
 }
 
 extern "C" PB_EXPORT void trStreamDelProperty(TR_STREAM* stream, PB_STRING* key) { delProperty(stream, key); }
@@ -387,7 +470,7 @@ extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamProperty(TR_STREAM* stream, PB_S
     auto& properties = stream->state->properties;
     auto it = findKey(properties, key);
     if (it == properties.end() || !hasKey(*it, key)) return nullptr;
-    return trPropertyValueRetain(it->second.get());
+    return trPropertyValueRetain(it->value());
 }
 
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyCstr(TR_STREAM* stream, const char* key,
@@ -405,14 +488,14 @@ extern "C" PB_EXPORT PB_STRING* trStreamPropertyKeyAt(TR_STREAM* stream, PB_INT 
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
-    return pbStringRetain(stream->state->properties[size_t(index)].first.get());
+    return pbStringRetain(stream->state->properties[size_t(index)].key());
 }
 
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyValueAt(TR_STREAM* stream, PB_INT index) {
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
-    return trPropertyValueRetain(stream->state->properties[size_t(index)].second.get());
+    return trPropertyValueRetain(stream->state->properties[size_t(index)].value());
 }
 
 extern "C" PB_EXPORT PB_STORE* trStreamConfiguration(TR_STREAM* stream) {

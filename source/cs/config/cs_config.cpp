@@ -23,6 +23,7 @@
 #include "pb/pb_string.h"
 #include "tr/tr_stream.h"
 
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -282,22 +283,46 @@ bool applyObject(PB_STRING* name, PB_STORE* entry, ObjectStores& stores) {
     return true;
 }
 
+// The names of the entries an apply has seen. A record that the apply set
+// carries the very string of its entry's name, so the deletion step finds
+// nearly every name by its address; any other (a record that an empty
+// entry keeps) is looked up by value, in a dictionary made once, when the
+// first such name comes. The names are held by the applied configuration.
+class SeenNames {
+public:
+    void add(PB_STRING* name) {
+        names_.push_back(name);
+        addresses_.insert(name);
+    }
+
+    bool has(PB_STRING* name) {
+        if (addresses_.count(name)) return true;
+        if (!byValue_) {
+            byValue_ = adopt(pbDictCreate());
+            for (PB_STRING* seen : names_) pbDictSetStringKey(byValue_.out(), seen, pbStringObj(seen));
+        }
+        return pbDictHasStringKey(byValue_.get(), name);
+    }
+
+private:
+    std::vector<PB_STRING*> names_;
+    std::unordered_set<PB_STRING*> addresses_;
+    pb::Ref<PB_DICT> byValue_;
+};
+
 // The records listed for the deletion step go to later, since they hold
 // the last references of the records deleted.
 void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     cs___ObjectTableUpdateBegin();
     ObjectStores stores(storeOf(configStore, keys->objects.get()), storeOf(configStoreNP, keys->objects.get()));
-    auto seen = adopt(pbDictCreate());
+    SeenNames seen;
 
-    if (Store entries = storeOf(config, keys->objects.get())) {
-        for (PB_INT i = 0; i < pbStoreLength(entries.get()); ++i) {
-            auto name = adopt(pbStoreAddressAt(entries.get(), i));
-            Store entry = adopt(pbStoreStoreAt(entries.get(), i));
-            if (!csObjectRecordNameOk(name.get()) || !entry) continue;
-            if (pbStoreLength(entry.get()) == 0 ||
-                applyObject(name.get(), entry.get(), stores))
-                pbDictSetStringKey(seen.out(), name.get(), pbStringObj(name.get()));
-        }
+    Store entries = storeOf(config, keys->objects.get());
+    for (PB_INT i = 0; entries && i < pbStoreLength(entries.get()); ++i) {
+        auto name = adopt(pbStoreAddressAt(entries.get(), i));
+        Store entry = adopt(pbStoreStoreAt(entries.get(), i));
+        if (!csObjectRecordNameOk(name.get()) || !entry) continue;
+        if (pbStoreLength(entry.get()) == 0 || applyObject(name.get(), entry.get(), stores)) seen.add(name.get());
     }
 
     // Records not named and not protected go.
@@ -306,7 +331,7 @@ void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
         auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
         auto name = adopt(csObjectRecordName(rec.get()));
-        if (pbDictHasStringKey(seen.get(), name.get()) || csObjectRecordProtected(rec.get())) continue;
+        if (seen.has(name.get()) || csObjectRecordProtected(rec.get())) continue;
         csObjectTableDelByName(name.get());
         stores.del(name.get());
     }
