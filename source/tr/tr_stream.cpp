@@ -3,6 +3,7 @@
 #include "tr/tr_stream.h"
 
 #include <algorithm>
+#include <cstring>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -95,8 +96,10 @@ struct StreamState {
     std::vector<Property> properties;      // guarded by mutex; sorted by key
     pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
     pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
-    std::vector<Link> links;               // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX (a
-                                           // vector: most streams have no links and allocate nothing for them)
+    std::vector<Link> links;               // guarded by mutex; at most TR_STREAM_LINKS_MAX (a vector: most
+                                           // streams have no links and allocate nothing for them), oldest
+                                           // first from firstLink on, round the end
+    size_t firstLink = 0;                  // guarded by mutex; 0 until the links are full
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
     // Made by the first link that must not keep this stream alive; set and
@@ -195,10 +198,32 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
 // Property keys and stream names given as C text are nearly always the
 // same few literals: they share one immortal string each instead of a new
 // string per call.
+// Each thread remembers the last shared strings it was given by the
+// address of their text (a literal, nearly always), checked by content.
+// Shared strings live as long as the process, so a remembered one needs no
+// reference.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
-    if (PB_STRING* shared = pb___StringInternCstr(key, keyLength)) return pb::adopt(shared);
-    return pb::adopt(pbStringCreateFromCstr(key, keyLength));
+    struct Known {
+        const char* address;
+        PB_STRING* shared;
+        size_t length;
+        char text[40];  // a copy of the first length bytes
+    };
+    thread_local Known known[16];
+    Known& k = known[(reinterpret_cast<uintptr_t>(key) >> 4) % 16];
+    size_t length = keyLength < 0 ? std::strlen(key) : size_t(keyLength);
+    if (k.address == key && k.length == length && std::memcmp(k.text, key, length) == 0)
+        return pb::adopt(pbStringRetain(k.shared));
+    PB_STRING* shared = pb___StringInternCstr(key, keyLength);
+    if (!shared) return pb::adopt(pbStringCreateFromCstr(key, keyLength));
+    if (length <= sizeof k.text) {
+        k.address = key;
+        k.shared = shared;
+        k.length = length;
+        std::memcpy(k.text, key, length);
+    }
+    return pb::adopt(shared);
 }
 
 // The first property whose key is not below key. Callers mostly pass the
@@ -340,8 +365,9 @@ template <class F>
 auto withLink(TR_STREAM* stream, PB_INT index, F f) {
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
+    const auto& links = stream->state->links;
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->links.size()));
-    return f(stream->state->links[size_t(index)]);
+    return f(links[(stream->state->firstLink + size_t(index)) % links.size()]);
 }
 
 }  // namespace
@@ -557,10 +583,12 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     }
     std::lock_guard guard(from->state->mutex);
     auto& links = from->state->links;
-    links.push_back(std::move(link));
-    if (links.size() > TR_STREAM_LINKS_MAX) {
-        dropped = std::move(links.front());
-        links.erase(links.begin());
+    if (links.size() < TR_STREAM_LINKS_MAX) {
+        links.push_back(std::move(link));
+    } else {  // the newest takes the place of the oldest
+        size_t& first = from->state->firstLink;
+        dropped = std::exchange(links[first], std::move(link));
+        first = (first + 1) % links.size();
     }
     if (sink) emit(from, "anchorCompleted", body);
 }
