@@ -3,8 +3,8 @@
 #include "tr/tr_stream.h"
 
 #include <algorithm>
-#include <cstring>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,6 +37,13 @@ struct Link {
     pb::Ref<TR_STREAM> strong;      // the target, or NULL for a link that closes a cycle
     std::shared_ptr<WeakCell> weak; // the target's cell, for the other kind
 };
+
+// A new value of type (a string, store or buffer) holding object.
+TR_PROPERTY_VALUE* objectValue(PB_INT type, PB_OBJ* object) {
+    if (type == TR_PROPERTY_VALUE_TYPE_STRING) return trPropertyValueCreateString(pbStringFrom(object));
+    if (type == TR_PROPERTY_VALUE_TYPE_STORE) return trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object));
+    return trPropertyValueCreateBuffer(pbBufferFrom(object));
+}
 
 // One property: its key and its value. The value is a value object, or,
 // when a typed setter was given a string, store or buffer while no sink
@@ -72,12 +79,7 @@ public:
     TR_PROPERTY_VALUE* value() {
         if (TR_PROPERTY_VALUE* v = made()) return v;
         auto* object = reinterpret_cast<PB_OBJ*>(word_ & ~kTagMask);
-        TR_PROPERTY_VALUE* v = nullptr;
-        switch (word_ & kTagMask) {
-        case 1: v = trPropertyValueCreateString(pbStringFrom(object)); break;
-        case 2: v = trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object)); break;
-        default: v = trPropertyValueCreateBuffer(pbBufferFrom(object)); break;
-        }
+        TR_PROPERTY_VALUE* v = objectValue(PB_INT(word_ & kTagMask) + TR_PROPERTY_VALUE_TYPE_INT, object);
         pbObjRelease(object);
         word_ = reinterpret_cast<uintptr_t>(v);
         return v;
@@ -197,11 +199,10 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
 
 // Property keys and stream names given as C text are nearly always the
 // same few literals: they share one immortal string each instead of a new
-// string per call.
-// Each thread remembers the last shared strings it was given by the
-// address of their text (a literal, nearly always), checked by content.
-// Shared strings live as long as the process, so a remembered one needs no
-// reference.
+// string per call. Each thread remembers the last of them by the address
+// of their text, checked by content, so that a literal seen before costs no
+// lookup; the shared strings live as long as the process, so a remembered
+// one needs no reference.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
     struct Known {
@@ -332,12 +333,8 @@ void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERT
 void setObject(TR_STREAM* stream, const char* key, PB_INT keyLength, PB_INT type, PB_OBJ* object) {
     pb::Ref<PB_STRING> k = keyOf(key, keyLength);
     if (!object || tr::sinkActive()) {
-        TR_PROPERTY_VALUE* value = nullptr;
-        if (object && type == TR_PROPERTY_VALUE_TYPE_STRING) value = trPropertyValueCreateString(pbStringFrom(object));
-        else if (object && type == TR_PROPERTY_VALUE_TYPE_STORE) value = trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object));
-        else if (object) value = trPropertyValueCreateBuffer(pbBufferFrom(object));
-        auto hold = pb::adopt(value);
-        setProperty(stream, k.get(), value);
+        auto value = pb::adopt(object ? tr::objectValue(type, object) : nullptr);
+        setProperty(stream, k.get(), value.get());
         return;
     }
     put(stream, tr::Property(k.leak(), type, pbObjRetain(object)), nullptr);
