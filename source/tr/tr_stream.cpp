@@ -158,6 +158,9 @@ void streamFree(PB_OBJ* obj) {
     // Readers hold their stream, so none can be listening any more.
     PB_ASSERT(s->state->readers.empty());
     if (tr::sinkActive()) emit(s, "streamEnded");
+    // Links go oldest first, as they came.
+    auto& links = s->state->links;
+    std::rotate(links.begin(), links.begin() + std::ptrdiff_t(s->state->firstLink), links.end());
     s->state->~StreamState();
     pb::releaseField(s->name);
 }
