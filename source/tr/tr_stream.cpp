@@ -86,6 +86,8 @@ public:
     }
     // Gives the property the value in other (same key); other takes the old.
     void swapValue(Property& other) { std::swap(word_, other.word_); }
+    // For a property made without a key: takes a reference to key.
+    void setKey(PB_STRING* key) { key_ = pbStringRetain(key); }
 
 private:
     static constexpr uintptr_t kTagMask = 3;
@@ -267,22 +269,24 @@ void delProperty(TR_STREAM* stream, PB_STRING* key) {
     if (sink) emit(stream, "propertyDeleted", body);
 }
 
-// Puts property into the stream, in place of the value of the same key if
-// there is one. body: the event's fields when the sink is open, else NULL.
-void put(TR_STREAM* stream, tr::Property property, const std::string* body) {
+// Puts the value in value (a property made without a key) into the stream
+// under key, in place of the value of the same key if there is one. body:
+// the event's fields when the sink is open, else NULL.
+void put(TR_STREAM* stream, PB_STRING* key, tr::Property value, const std::string* body) {
     PB_ASSERT(stream);
     // Declared before the lock: the value replaced is released after it.
-    tr::Property replaced(std::move(property));
+    tr::Property replaced(std::move(value));
     std::lock_guard guard(stream->state->mutex);
     auto& properties = stream->state->properties;
-    auto it = findKey(properties, replaced.key());
-    if (it != properties.end() && hasKey(*it, replaced.key())) {
+    auto it = findKey(properties, key);
+    if (it != properties.end() && hasKey(*it, key)) {
         it->swapValue(replaced);
     } else {
         if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
             properties.reserve(8);
             it = properties.begin();
         }
+        replaced.setKey(key);
         properties.insert(it, std::move(replaced));
     }
     if (body) emit(stream, "propertySet", *body);
@@ -302,7 +306,7 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
         tr::jsonAppendString(body, key);
         tr::jsonAppendPropertyValue(body, value);
     }
-    put(stream, tr::Property(pbStringRetain(key), trPropertyValueRetain(value)), sink ? &body : nullptr);
+    put(stream, key, tr::Property(nullptr, trPropertyValueRetain(value)), sink ? &body : nullptr);
 }
 
 // Sets a boolean or integer property. With the sink off nothing needs the
@@ -340,7 +344,7 @@ void setObject(TR_STREAM* stream, const char* key, PB_INT keyLength, PB_INT type
         setProperty(stream, k.get(), value.get());
         return;
     }
-    put(stream, tr::Property(k.leak(), type, pbObjRetain(object)), nullptr);
+    put(stream, k.get(), tr::Property(nullptr, type, pbObjRetain(object)), nullptr);
 }
 
 bool textWanted(TR_STREAM* stream) {
