@@ -231,12 +231,11 @@ void gatherObjects(cs::ReleaseLater& later, PB_STORE* previous, PB_STORE* previo
         auto name = adopt(csObjectRecordName(rec.get()));
         String sortName = sortNameOf(object.get());
         ObjectConfigs configs(object.get());
-        GatheredEntry g{name, heldEntry(previous, name.get(), rec.get(), sortName.get(), configs.config.get()), nullptr};
-        if (g.entry && sameStore(configs.config.get(), configs.configNP.get())) {
-            g.entryNP = previousNP == previous ? g.entry : heldEntry(previousNP, name.get(), rec.get(), sortName.get(), configs.configNP.get());
-        } else if (g.entry) {
+        GatheredEntry g{name, heldEntry(previous, name.get(), rec.get(), sortName.get(), configs.config.get()), {}};
+        if (g.entry && previousNP == previous && sameStore(configs.config.get(), configs.configNP.get()))
+            g.entryNP = g.entry;
+        else if (g.entry)
             g.entryNP = heldEntry(previousNP, name.get(), rec.get(), sortName.get(), configs.configNP.get());
-        }
         if (!g.entry || !g.entryNP) {
             unchanged = false;
             objectEntries(rec.get(), sortName.get(), configs, &g.entry, &g.entryNP);
