@@ -118,6 +118,7 @@ extern "C" PB_EXPORT void* pb___MemAlloc(size_t size) {
 }
 
 extern "C" PB_EXPORT void* pb___MemRealloc(void* ptr, size_t size) {
+    if (!ptr) return pb___MemAlloc(size);
     if (mapped(ptr, true)) {
         size_t length = *reinterpret_cast<size_t*>(baseOf(ptr));
         if (size >= kMappedFrom) {
@@ -130,7 +131,7 @@ extern "C" PB_EXPORT void* pb___MemRealloc(void* ptr, size_t size) {
         unmapBlock(ptr);
         return p;
     }
-    if (ptr && size >= kMappedFrom) {
+    if (size >= kMappedFrom) {
         void* p = mapBlock(size);
         std::memcpy(p, ptr, std::min(malloc_usable_size(ptr), size));
         std::free(ptr);
