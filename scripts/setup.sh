@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev
           libbenchmark-dev libsimdjson-dev libjansson-dev libcjson-dev
           libclang-rt-14-dev jq libmicrohttpd-dev libsystemd-dev libcli11-dev curl
-          prometheus etcd-server etcd-client libcurl4-openssl-dev python3
+          prometheus etcd-server etcd-client libcurl4-openssl-dev python3 libmimalloc-dev
           libabsl-dev rapidjson-dev)  # the last two: peers in bench/ only
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,18 @@
 // Object creation, reference counting, comparison and the live-object count.
 #include "pb/pb_obj.h"
 
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "pb/pb_module.h"
 #include "pb/pb_string.h"
@@ -45,19 +52,100 @@ PB_STRING* sortToString(PB_OBJ* obj) {
 
 PB_SORT_DEFINE(pb___sort_PB_SORT, &pb___module, "PB_SORT", nullptr, sortCompare, sortToString);
 
+namespace {
+
+// Blocks of kMappedFrom bytes and more (a file read whole, an encoded
+// configuration) are mappings of their own, whatever allocator the program
+// links: growing one moves its pages (mremap) where an allocator may copy
+// them and for a while hold both, freeing one returns its pages at once,
+// and it is paged in large pages where the kernel offers them. The
+// mapping's length lies in a header before the block.
+constexpr size_t kMappedFrom = size_t(4) << 20;
+constexpr size_t kHeader = 64;
+
+std::mutex mappedMutex;             // guards mappedBlocks
+std::vector<void*> mappedBlocks;    // guarded by mappedMutex; the mapped blocks handed out
+std::atomic<size_t> mappedCount{0}; // mappedBlocks.size(), read first without the lock
+
+size_t mappingLength(size_t size) {
+    size_t page = size_t(sysconf(_SC_PAGESIZE));
+    return (size + kHeader + page - 1) / page * page;
+}
+
+char* baseOf(void* block) { return static_cast<char*>(block) - kHeader; }
+
+// Registers the mapping at base (length bytes) and gives its block.
+void* handOut(void* base, size_t length) {
+    madvise(base, length, MADV_HUGEPAGE);  // advice only: refused where there are none
+    *static_cast<size_t*>(base) = length;
+    void* block = static_cast<char*>(base) + kHeader;
+    std::lock_guard guard(mappedMutex);
+    mappedBlocks.push_back(block);
+    mappedCount.store(mappedBlocks.size(), std::memory_order_release);
+    return block;
+}
+
+void* mapBlock(size_t size) {
+    size_t length = mappingLength(size);
+    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    PB_ASSERT_CTX("out of memory", base != MAP_FAILED);
+    return handOut(base, length);
+}
+
+// Whether block is a mapped block; when forget, it is one no longer.
+bool mapped(void* block, bool forget) {
+    if (!block || mappedCount.load(std::memory_order_acquire) == 0) return false;
+    std::lock_guard guard(mappedMutex);
+    auto it = std::find(mappedBlocks.begin(), mappedBlocks.end(), block);
+    if (it == mappedBlocks.end()) return false;
+    if (forget) {
+        *it = mappedBlocks.back();
+        mappedBlocks.pop_back();
+        mappedCount.store(mappedBlocks.size(), std::memory_order_release);
+    }
+    return true;
+}
+
+void unmapBlock(void* block) { munmap(baseOf(block), *reinterpret_cast<size_t*>(baseOf(block))); }
+
+}  // namespace
+
 extern "C" PB_EXPORT void* pb___MemAlloc(size_t size) {
+    if (size >= kMappedFrom) return mapBlock(size);
     void* p = std::malloc(size ? size : 1);
     PB_ASSERT_CTX("out of memory", p);
     return p;
 }
 
 extern "C" PB_EXPORT void* pb___MemRealloc(void* ptr, size_t size) {
+    if (!ptr) return pb___MemAlloc(size);
+    if (mapped(ptr, true)) {
+        size_t length = *reinterpret_cast<size_t*>(baseOf(ptr));
+        if (size >= kMappedFrom) {
+            void* base = mremap(baseOf(ptr), length, mappingLength(size), MREMAP_MAYMOVE);
+            PB_ASSERT_CTX("out of memory", base != MAP_FAILED);
+            return handOut(base, mappingLength(size));
+        }
+        void* p = pb___MemAlloc(size);
+        std::memcpy(p, ptr, size);
+        unmapBlock(ptr);
+        return p;
+    }
+    if (size >= kMappedFrom) {
+        void* p = mapBlock(size);
+        std::memcpy(p, ptr, std::min(malloc_usable_size(ptr), size));
+        std::free(ptr);
+        return p;
+    }
     void* p = std::realloc(ptr, size ? size : 1);
     PB_ASSERT_CTX("out of memory", p);
     return p;
 }
 
-extern "C" PB_EXPORT void pb___MemFree(void* ptr) { std::free(ptr); }
+extern "C" PB_EXPORT void pb___MemFree(void* ptr) {
+    if (mapped(ptr, true)) unmapBlock(ptr);
+    else std::free(ptr);
+}
 
 extern "C" PB_EXPORT PB_OBJ* pb___ObjCreate(size_t size, PB_SORT* sort) {
     PB_ASSERT(size >= sizeof(PB_OBJ));

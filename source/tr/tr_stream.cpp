@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,15 +38,72 @@ struct Link {
     std::shared_ptr<WeakCell> weak; // the target's cell, for the other kind
 };
 
-using Property = std::pair<pb::Ref<PB_STRING>, pb::Ref<TR_PROPERTY_VALUE>>;
+// A new value of type (a string, store or buffer) holding object.
+TR_PROPERTY_VALUE* objectValue(PB_INT type, PB_OBJ* object) {
+    if (type == TR_PROPERTY_VALUE_TYPE_STRING) return trPropertyValueCreateString(pbStringFrom(object));
+    if (type == TR_PROPERTY_VALUE_TYPE_STORE) return trPropertyValueCreateStore(reinterpret_cast<PB_STORE*>(object));
+    return trPropertyValueCreateBuffer(pbBufferFrom(object));
+}
+
+// One property: its key and its value. The value is a value object, or,
+// when a typed setter was given a string, store or buffer while no sink
+// was open, that object alone with its type in the low bits of the word:
+// the value object is then made when someone first reads the property and
+// kept from then on, so that every reader sees the same one. Most
+// properties are never read, and most streams hold several.
+class Property {
+public:
+    Property() = default;
+    // Both take the caller's references.
+    Property(PB_STRING* key, TR_PROPERTY_VALUE* value) : key_(key), word_(reinterpret_cast<uintptr_t>(value)) {}
+    Property(PB_STRING* key, PB_INT type, PB_OBJ* object) : key_(key), word_(reinterpret_cast<uintptr_t>(object)) {
+        PB_ASSERT((word_ & kTagMask) == 0);
+        word_ |= uintptr_t(type - TR_PROPERTY_VALUE_TYPE_INT);  // 1 for a string, 2 a store, 3 a buffer
+    }
+    Property(Property&& other) noexcept
+        : key_(std::exchange(other.key_, nullptr)), word_(std::exchange(other.word_, 0)) {}
+    Property& operator=(Property&& other) noexcept {
+        std::swap(key_, other.key_);
+        std::swap(word_, other.word_);
+        return *this;
+    }
+    ~Property() {
+        if (key_) pbStringRelease(key_);
+        if (word_) pbObjRelease(reinterpret_cast<PB_OBJ*>(word_ & ~kTagMask));
+    }
+
+    PB_STRING* key() const { return key_; }
+    // The value object; NULL while only the bare object is held.
+    TR_PROPERTY_VALUE* made() const { return word_ & kTagMask ? nullptr : reinterpret_cast<TR_PROPERTY_VALUE*>(word_); }
+    // The value object, made now when only the bare object is held.
+    TR_PROPERTY_VALUE* value() {
+        if (TR_PROPERTY_VALUE* v = made()) return v;
+        auto* object = reinterpret_cast<PB_OBJ*>(word_ & ~kTagMask);
+        TR_PROPERTY_VALUE* v = objectValue(PB_INT(word_ & kTagMask) + TR_PROPERTY_VALUE_TYPE_INT, object);
+        pbObjRelease(object);
+        word_ = reinterpret_cast<uintptr_t>(v);
+        return v;
+    }
+    // Gives the property the value in other (same key); other takes the old.
+    void swapValue(Property& other) { std::swap(word_, other.word_); }
+    // For a property made without a key: takes a reference to key.
+    void setKey(PB_STRING* key) { key_ = pbStringRetain(key); }
+
+private:
+    static constexpr uintptr_t kTagMask = 3;
+    PB_STRING* key_ = nullptr;  // owned
+    uintptr_t word_ = 0;        // owned: a TR_PROPERTY_VALUE*, or a tagged bare object
+};
 
 struct StreamState {
     std::mutex mutex;                      // guards the fields below it, up to readerCount
     std::vector<Property> properties;      // guarded by mutex; sorted by key
     pb::Ref<PB_STORE> configuration;       // guarded by mutex; may be NULL
     pb::Ref<TR_MARK> mark;                 // guarded by mutex; may be NULL
-    std::vector<Link> links;               // guarded by mutex; oldest first, at most TR_STREAM_LINKS_MAX (a
-                                           // vector: most streams have no links and allocate nothing for them)
+    std::vector<Link> links;               // guarded by mutex; at most TR_STREAM_LINKS_MAX (a vector: most
+                                           // streams have no links and allocate nothing for them), oldest
+                                           // first from firstLink on, round the end
+    size_t firstLink = 0;                  // guarded by mutex; 0 until the links are full
     std::vector<TR_TEXT_READER*> readers;  // guarded by mutex; not owned: a reader unregisters before it dies
     std::atomic<int> readerCount{0};       // readers.size(), read without the lock to skip unread text
     // Made by the first link that must not keep this stream alive; set and
@@ -60,7 +118,7 @@ struct TR_STREAM {
     PB_OBJ obj;
     PB_INT id;               // set once at creation; unique in the process
     PB_STRING* name;         // set once at creation (owned)
-    tr::StreamState* state;  // owned; see its own guards
+    tr::StreamState state[1];  // made with the stream, in the same allocation; see its own guards
 };
 
 namespace {
@@ -102,8 +160,10 @@ void streamFree(PB_OBJ* obj) {
     // Readers hold their stream, so none can be listening any more.
     PB_ASSERT(s->state->readers.empty());
     if (tr::sinkActive()) emit(s, "streamEnded");
-    delete s->state;
-    s->state = nullptr;
+    // Links go oldest first, as they came.
+    auto& links = s->state->links;
+    std::rotate(links.begin(), links.begin() + std::ptrdiff_t(s->state->firstLink), links.end());
+    s->state->~StreamState();
     pb::releaseField(s->name);
 }
 
@@ -119,6 +179,14 @@ TR_STREAM* retainIfAlive(tr::WeakCell& cell) {
 // target alive. Called with linkGraphMutex held: every stream reached is
 // kept alive by the link that reached it, and no such link goes away.
 bool reaches(TR_STREAM* start, TR_STREAM* goal) {
+    if (start == goal) return true;
+    {
+        // Most targets are new streams without links of their own.
+        std::lock_guard guard(start->state->mutex);
+        const auto& links = start->state->links;
+        if (std::none_of(links.begin(), links.end(), [](const tr::Link& link) { return bool(link.strong); }))
+            return false;
+    }
     std::unordered_set<TR_STREAM*> seen{start};
     std::vector<TR_STREAM*> todo{start};
     while (!todo.empty()) {
@@ -136,11 +204,32 @@ bool reaches(TR_STREAM* start, TR_STREAM* goal) {
 
 // Property keys and stream names given as C text are nearly always the
 // same few literals: they share one immortal string each instead of a new
-// string per call.
+// string per call. Each thread remembers the last of them by the address
+// of their text, checked by content, so that a literal seen before costs no
+// lookup; the shared strings live as long as the process, so a remembered
+// one needs no reference.
 pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
     PB_ASSERT(key);
-    if (PB_STRING* shared = pb___StringInternCstr(key, keyLength)) return pb::adopt(shared);
-    return pb::adopt(pbStringCreateFromCstr(key, keyLength));
+    struct Known {
+        const char* address;
+        PB_STRING* shared;
+        size_t length;
+        char text[40];  // a copy of the first length bytes
+    };
+    thread_local Known known[16];
+    Known& k = known[(reinterpret_cast<uintptr_t>(key) >> 4) % 16];
+    size_t length = keyLength < 0 ? std::strlen(key) : size_t(keyLength);
+    if (k.address == key && k.length == length && std::memcmp(k.text, key, length) == 0)
+        return pb::adopt(pbStringRetain(k.shared));
+    PB_STRING* shared = pb___StringInternCstr(key, keyLength);
+    if (!shared) return pb::adopt(pbStringCreateFromCstr(key, keyLength));
+    if (length <= sizeof k.text) {
+        k.address = key;
+        k.shared = shared;
+        k.length = length;
+        std::memcpy(k.text, key, length);
+    }
+    return pb::adopt(shared);
 }
 
 // The first property whose key is not below key. Callers mostly pass the
@@ -149,16 +238,16 @@ pb::Ref<PB_STRING> keyOf(const char* key, PB_INT keyLength) {
 std::vector<tr::Property>::iterator findKey(std::vector<tr::Property>& properties, PB_STRING* key) {
     if (properties.size() <= 8) {
         for (auto it = properties.begin(); it != properties.end(); ++it)
-            if (it->first.get() == key) return it;
+            if (it->key() == key) return it;
     }
     return std::lower_bound(properties.begin(), properties.end(), key, [](const tr::Property& p, PB_STRING* k) {
-        return p.first.get() != k && pb::compareStrings(p.first.get(), k) < 0;
+        return p.key() != k && pb::compareStrings(p.key(), k) < 0;
     });
 }
 
 // Whether the property found for key has that key.
 bool hasKey(const tr::Property& p, PB_STRING* key) {
-    return p.first.get() == key || pb::compareStrings(p.first.get(), key) == 0;
+    return p.key() == key || pb::compareStrings(p.key(), key) == 0;
 }
 
 void delProperty(TR_STREAM* stream, PB_STRING* key) {
@@ -180,6 +269,29 @@ void delProperty(TR_STREAM* stream, PB_STRING* key) {
     if (sink) emit(stream, "propertyDeleted", body);
 }
 
+// Puts the value in value (a property made without a key) into the stream
+// under key, in place of the value of the same key if there is one. body:
+// the event's fields when the sink is open, else NULL.
+void put(TR_STREAM* stream, PB_STRING* key, tr::Property value, const std::string* body) {
+    PB_ASSERT(stream);
+    // Declared before the lock: the value replaced is released after it.
+    tr::Property replaced(std::move(value));
+    std::lock_guard guard(stream->state->mutex);
+    auto& properties = stream->state->properties;
+    auto it = findKey(properties, key);
+    if (it != properties.end() && hasKey(*it, key)) {
+        it->swapValue(replaced);
+    } else {
+        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
+            properties.reserve(8);
+            it = properties.begin();
+        }
+        replaced.setKey(key);
+        properties.insert(it, std::move(replaced));
+    }
+    if (body) emit(stream, "propertySet", *body);
+}
+
 void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
     PB_ASSERT(stream);
     PB_ASSERT(key);
@@ -194,20 +306,7 @@ void setProperty(TR_STREAM* stream, PB_STRING* key, TR_PROPERTY_VALUE* value) {
         tr::jsonAppendString(body, key);
         tr::jsonAppendPropertyValue(body, value);
     }
-    pb::Ref<TR_PROPERTY_VALUE> old;  // released after the lock
-    std::lock_guard guard(stream->state->mutex);
-    auto& properties = stream->state->properties;
-    auto it = findKey(properties, key);
-    if (it != properties.end() && hasKey(*it, key)) {
-        old = std::exchange(it->second, pb::retain(value));
-    } else {
-        if (properties.capacity() == 0) {  // room for a usual record's properties in one allocation
-            properties.reserve(8);
-            it = properties.begin();
-        }
-        properties.emplace(it, pb::retain(key), pb::retain(value));
-    }
-    if (sink) emit(stream, "propertySet", body);
+    put(stream, key, tr::Property(nullptr, trPropertyValueRetain(value)), sink ? &body : nullptr);
 }
 
 // Sets a boolean or integer property. With the sink off nothing needs the
@@ -220,8 +319,8 @@ void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
         std::lock_guard guard(stream->state->mutex);
         auto& properties = stream->state->properties;
         auto it = findKey(properties, key);
-        if (it != properties.end() && hasKey(*it, key) &&
-            tr::propertyValueReuseScalar(it->second.get(), type, scalar))
+        if (it != properties.end() && hasKey(*it, key) && it->made() &&
+            tr::propertyValueReuseScalar(it->made(), type, scalar))
             return;
     }
     auto value = pb::adopt(type == TR_PROPERTY_VALUE_TYPE_BOOL ? trPropertyValueCreateBool(scalar)
@@ -233,6 +332,19 @@ void setScalar(TR_STREAM* stream, PB_STRING* key, PB_INT type, PB_INT scalar) {
 void setAdopted(TR_STREAM* stream, const char* key, PB_INT keyLength, TR_PROPERTY_VALUE* value) {
     auto hold = pb::adopt(value);
     setProperty(stream, keyOf(key, keyLength).get(), value);
+}
+
+// Sets a string, store or buffer property (object NULL: deletes it). With
+// the sink off the stream holds the object alone until the property is
+// read; an open sink is told the value at once.
+void setObject(TR_STREAM* stream, const char* key, PB_INT keyLength, PB_INT type, PB_OBJ* object) {
+    pb::Ref<PB_STRING> k = keyOf(key, keyLength);
+    if (!object || tr::sinkActive()) {
+        auto value = pb::adopt(object ? tr::objectValue(type, object) : nullptr);
+        setProperty(stream, k.get(), value.get());
+        return;
+    }
+    put(stream, k.get(), tr::Property(nullptr, type, pbObjRetain(object)), nullptr);
 }
 
 bool textWanted(TR_STREAM* stream) {
@@ -257,8 +369,9 @@ template <class F>
 auto withLink(TR_STREAM* stream, PB_INT index, F f) {
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
+    const auto& links = stream->state->links;
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->links.size()));
-    return f(stream->state->links[size_t(index)]);
+    return f(links[(stream->state->firstLink + size_t(index)) % links.size()]);
 }
 
 }  // namespace
@@ -268,7 +381,7 @@ extern "C" PB_EXPORT TR_STREAM* trStreamCreate(PB_STRING* name) {
     auto* s = reinterpret_cast<TR_STREAM*>(pb___ObjCreate(sizeof(TR_STREAM), &tr___sort_TR_STREAM));
     s->id = lastStreamId.fetch_add(1, std::memory_order_relaxed) + 1;
     s->name = pbStringRetain(name);
-    s->state = new tr::StreamState();
+    new (s->state) tr::StreamState();
     if (tr::sinkActive()) emit(s, "streamCreated");
     return s;
 }
@@ -297,7 +410,7 @@ extern "C" PB_EXPORT void trStreamSetPropertyCstr(TR_STREAM* stream, const char*
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrString(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                         PB_STRING* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateString(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_STRING, value ? pbStringObj(value) : nullptr);
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrBool(TR_STREAM* stream, const char* key, PB_INT keyLength,
@@ -312,12 +425,12 @@ extern "C" PB_EXPORT void trStreamSetPropertyCstrInt(TR_STREAM* stream, const ch
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrStore(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                        PB_STORE* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateStore(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_STORE, reinterpret_cast<PB_OBJ*>(value));
 }
 
 extern "C" PB_EXPORT void trStreamSetPropertyCstrBuffer(TR_STREAM* stream, const char* key, PB_INT keyLength,
                                                         PB_BUFFER* value) {
-    setAdopted(stream, key, keyLength, value ? trPropertyValueCreateBuffer(value) : nullptr);
+    setObject(stream, key, keyLength, TR_PROPERTY_VALUE_TYPE_BUFFER, value ? pbBufferObj(value) : nullptr);
 }
 
 extern "C" PB_EXPORT void trStreamDelProperty(TR_STREAM* stream, PB_STRING* key) { delProperty(stream, key); }
@@ -387,7 +500,7 @@ extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamProperty(TR_STREAM* stream, PB_S
     auto& properties = stream->state->properties;
     auto it = findKey(properties, key);
     if (it == properties.end() || !hasKey(*it, key)) return nullptr;
-    return trPropertyValueRetain(it->second.get());
+    return trPropertyValueRetain(it->value());
 }
 
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyCstr(TR_STREAM* stream, const char* key,
@@ -405,14 +518,14 @@ extern "C" PB_EXPORT PB_STRING* trStreamPropertyKeyAt(TR_STREAM* stream, PB_INT 
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
-    return pbStringRetain(stream->state->properties[size_t(index)].first.get());
+    return pbStringRetain(stream->state->properties[size_t(index)].key());
 }
 
 extern "C" PB_EXPORT TR_PROPERTY_VALUE* trStreamPropertyValueAt(TR_STREAM* stream, PB_INT index) {
     PB_ASSERT(stream);
     std::lock_guard guard(stream->state->mutex);
     PB_ASSERT(index >= 0 && index < PB_INT(stream->state->properties.size()));
-    return trPropertyValueRetain(stream->state->properties[size_t(index)].second.get());
+    return trPropertyValueRetain(stream->state->properties[size_t(index)].value());
 }
 
 extern "C" PB_EXPORT PB_STORE* trStreamConfiguration(TR_STREAM* stream) {
@@ -474,10 +587,12 @@ void tr::streamLink(TR_STREAM* from, TR_STREAM* to, PB_INT kind, PB_STRING* anno
     }
     std::lock_guard guard(from->state->mutex);
     auto& links = from->state->links;
-    links.push_back(std::move(link));
-    if (links.size() > TR_STREAM_LINKS_MAX) {
-        dropped = std::move(links.front());
-        links.erase(links.begin());
+    if (links.size() < TR_STREAM_LINKS_MAX) {
+        links.push_back(std::move(link));
+    } else {  // the newest takes the place of the oldest
+        size_t& first = from->state->firstLink;
+        dropped = std::exchange(links[first], std::move(link));
+        first = (first + 1) % links.size();
     }
     if (sink) emit(from, "anchorCompleted", body);
 }

@@ -209,6 +209,22 @@ TEST_F(CsConfig, GatherKeepsTheEntriesOfUnchangedObjects) {
     EXPECT_NE(a2.get(), a1.get());
     EXPECT_NE(encode(a2.get()).find("\"n\":2"), std::string::npos);
     EXPECT_EQ(gathered("objects", "b").get(), b1.get());
+
+    // Nothing changed: the whole "objects" store stays. A record replaced
+    // for the same object with other flags and a comment is gathered anew.
+    auto objects = gathered("objects");
+    csConfigGather();
+    EXPECT_EQ(gathered("objects").get(), objects.get());
+    auto rec = adopt(csObjectRecordCreate(str("a").get(), object("a").get()));
+    csObjectRecordSetVisible(rec.out(), PB_FALSE);
+    csObjectRecordSetComment(rec.out(), str("now").get());
+    csObjectTableSet(rec.get());
+    csConfigGather();
+    EXPECT_NE(gathered("objects").get(), objects.get());
+    std::string a3 = encode(gathered("objects", "a").get());
+    EXPECT_NE(a3.find("\"visible\":false"), std::string::npos);
+    EXPECT_NE(a3.find("\"comment\":\"now\""), std::string::npos);
+    EXPECT_EQ(gathered("objects", "b").get(), b1.get());
 }
 
 // Entries skipped for their content (a sort name that is not upper-case, no

@@ -1,7 +1,8 @@
 // The object model: one total order over objects of all sorts, the default
-// string form, and immortal (static) objects.
+// string form, and immortal (static) objects; the runtime's memory blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "pb/pb.h"
@@ -86,6 +87,27 @@ TEST(PbObj, StaticObjectsAreImmortal) {
         EXPECT_EQ(pbObjLiveTotal(), total + 1);
     }
     EXPECT_EQ(pbSortLiveCount(&alphaSort), 0);
+}
+
+// A block keeps its bytes while it grows past the size from which blocks
+// are mappings of their own, grows further, and shrinks back.
+TEST(PbMem, BlocksKeepTheirBytesAcrossGrowthAndShrinking) {
+    const size_t sizes[] = {1000, size_t(6) << 20, size_t(24) << 20, 1000};
+    auto* p = static_cast<unsigned char*>(pb___MemAlloc(sizes[0]));
+    size_t filled = 0;
+    for (size_t size : sizes) {
+        p = static_cast<unsigned char*>(pb___MemRealloc(p, size));
+        size_t kept = std::min(filled, size), wrong = 0;
+        for (size_t i = 0; i < kept; ++i) wrong += p[i] != static_cast<unsigned char>(i * 7);
+        EXPECT_EQ(wrong, 0u) << "at " << size;
+        for (size_t i = kept; i < size; ++i) p[i] = static_cast<unsigned char>(i * 7);
+        filled = size;
+    }
+    pb___MemFree(p);
+    auto* large = static_cast<unsigned char*>(pb___MemAlloc(sizes[2]));
+    large[sizes[2] - 1] = 1;
+    pb___MemFree(large);
+    pb___MemFree(nullptr);
 }
 
 }  // namespace

@@ -37,28 +37,28 @@ std::vector<SkippedEntry> skippedEntries(PB_STORE* config) {
     if (auto objects = part(config, "objects", out)) {
         for (PB_INT i = 0; i < pbStoreLength(objects.get()); ++i) {
             auto key = pb::adopt(pbStoreAddressAt(objects.get(), i));
-            std::string name = utf8(key.get());
+            // Named only for what is skipped: most entries are fine.
+            auto skip = [&](std::string reason) { out.push_back({"objects", utf8(key.get()), std::move(reason)}); };
             if (!csObjectRecordNameOk(key.get())) {
-                out.push_back({"objects", name, "not a valid object name"});
+                skip("not a valid object name");
                 continue;
             }
             if (pbStoreTypeAt(objects.get(), i) != PB_STORE_TYPE_STORE) {
-                out.push_back({"objects", name, "the entry is not an object"});
+                skip("the entry is not an object");
                 continue;
             }
             auto entry = pb::adopt(pbStoreStoreAt(objects.get(), i));
             if (pbStoreLength(entry.get()) == 0) continue;  // keeps what is there
             PB_INT type = pbStoreTypeCstr(entry.get(), "sort", -1);
             if (type == PB_STORE_TYPE_NONE) {
-                out.push_back({"objects", name, "it has no \"sort\""});
+                skip("it has no \"sort\"");
                 continue;
             }
-            auto sort = pb::adopt(pbStoreValueCstr(entry.get(), "sort", -1));
-            if (type != PB_STORE_TYPE_STRING || !sort)
-                out.push_back({"objects", name, "its \"sort\" is not a string"});
+            auto sort = pb::adopt(type == PB_STORE_TYPE_STRING ? pbStoreValueCstr(entry.get(), "sort", -1) : nullptr);
+            if (!sort)
+                skip("its \"sort\" is not a string");
             else if (!pbNameUpperCaseOk(sort.get(), PB_TRUE))
-                out.push_back({"objects", name,
-                               "its sort \"" + utf8(sort.get()) + "\" is not an upper-case name (A-Z, 0-9, _)"});
+                skip("its sort \"" + utf8(sort.get()) + "\" is not an upper-case name (A-Z, 0-9, _)");
         }
     }
     return out;

@@ -43,6 +43,23 @@ std::set<std::string> entryNames(PB_STORE* config, const char* part) {
     return out;
 }
 
+// Whether config's part names the same entries as before's, seen without
+// listing them: the same names at the same places (after a gather, the
+// very strings the loaded configuration held). False does not say that
+// they differ.
+bool sameEntryNames(PB_STORE* before, PB_STORE* config, const char* part) {
+    auto was = pb::adopt(before ? pbStoreStoreCstr(before, part, -1) : nullptr);
+    auto now = pb::adopt(config ? pbStoreStoreCstr(config, part, -1) : nullptr);
+    PB_INT length = was ? pbStoreLength(was.get()) : 0;
+    if (length != (now ? pbStoreLength(now.get()) : 0)) return false;
+    for (PB_INT i = 0; i < length; ++i) {
+        auto a = pb::adopt(pbStoreAddressAt(was.get(), i));
+        auto b = pb::adopt(pbStoreAddressAt(now.get(), i));
+        if (!pbStringEquals(a.get(), b.get())) return false;
+    }
+    return true;
+}
+
 pb::Ref<PB_STORE> entry(PB_STORE* config, const char* part, const std::string& name) {
     auto entries = pb::adopt(pbStoreStoreCstr(config, part, -1));
     if (!entries) return nullptr;
@@ -301,6 +318,7 @@ void HostConfiguration::keepModulesNotLoaded(pb::Ref<PB_STORE>& config) {
 std::string HostConfiguration::dropped(PB_STORE* config) {
     std::string out;
     for (const char* part : {"modules", "objects"}) {
+        if (sameEntryNames(loaded_.get(), config, part)) continue;
         auto now = entryNames(config, part);
         for (const auto& name : entryNames(loaded_.get(), part))
             if (!now.count(name)) out += (out.empty() ? "" : ", ") + std::string(part) + "/" + name;

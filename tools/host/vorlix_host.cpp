@@ -34,6 +34,10 @@
 #include "pb/pb_runtime_clock.h"
 #include "tr/tr.h"
 
+#if VORLIX_HOST_MIMALLOC
+#include <mimalloc.h>
+#endif
+
 namespace {
 
 using namespace vorlix::host;
@@ -176,6 +180,12 @@ int runHost(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if VORLIX_HOST_MIMALLOC
+    // Memory in large pages where the kernel offers them (transparent huge
+    // pages): a configuration of 100,000 objects is otherwise paged in 4 KB
+    // at a time, a page fault each, a fifth of the cycle's time.
+    mi_option_set(mi_option_large_os_pages, 1);
+#endif
     // Before any thread exists, so every thread inherits the mask and the
     // service reads the signals from its signalfd.
     blockServiceSignals();

@@ -2,13 +2,17 @@
 #include "cs/base/cs_stub.h"
 
 #include "cs/base/cs_module.h"
-#include "pb/pb_monitor.hpp"
 #include "pb/pb_stdfunc.hpp"
 
+#include <mutex>
+#include <new>
+
+// The lock lives in the stub itself: a configuration of many objects holds
+// mostly stubs, and one allocation each is what they cost.
 struct CS_STUB {
     PB_OBJ obj;
-    PB_MONITOR* monitor;  // set once at creation; guards config
-    PB_STORE* config;     // never NULL; guarded by monitor
+    std::mutex lock[1];  // made with the stub; guards config
+    PB_STORE* config;    // never NULL; guarded by lock
 };
 
 namespace {
@@ -16,7 +20,7 @@ namespace {
 void stubFree(PB_OBJ* obj) {
     PB_SORT_CHECK(obj, cs___sort_CS_STUB);
     auto* stub = reinterpret_cast<CS_STUB*>(obj);
-    pb::releaseField(stub->monitor);
+    stub->lock->~mutex();
     pb::releaseField(stub->config);
 }
 
@@ -27,14 +31,14 @@ PB_STDFUNCS_DEFINE(csStub, CS_STUB, cs___sort_CS_STUB)
 
 extern "C" PB_EXPORT CS_STUB* csStubCreate(void) {
     auto* stub = reinterpret_cast<CS_STUB*>(pb___ObjCreate(sizeof(CS_STUB), &cs___sort_CS_STUB));
-    stub->monitor = pbMonitorCreate();
+    new (stub->lock) std::mutex();
     stub->config = pbStoreCreate();
     return stub;
 }
 
 extern "C" PB_EXPORT PB_STORE* csStubConfig(CS_STUB* stub) {
     PB_ASSERT(stub);
-    pb::MonitorGuard guard(stub->monitor);
+    std::lock_guard guard(*stub->lock);
     return pbStoreRetain(stub->config);
 }
 
@@ -44,7 +48,7 @@ extern "C" PB_EXPORT void csStubSetConfig(CS_STUB* stub, PB_STORE* config) {
     PB_ASSERT(config);
     PB_STORE* previous;
     {
-        pb::MonitorGuard guard(stub->monitor);
+        std::lock_guard guard(*stub->lock);
         previous = stub->config;
         stub->config = pbStoreRetain(config);
     }

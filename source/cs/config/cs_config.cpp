@@ -23,6 +23,7 @@
 #include "pb/pb_string.h"
 #include "tr/tr_stream.h"
 
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -96,10 +97,20 @@ void gatherModules() {
     pbStoreSetStore(&configStoreNP, keys->modules.get(), modulesNP.get());
 }
 
+// The object's configuration, with private data and without.
+struct ObjectConfigs {
+    Store config, configNP;
+    explicit ObjectConfigs(PB_OBJ* object)
+        : config(adopt(csObjectConfig(object, PB_FALSE, PB_TRUE))),
+          configNP(adopt(csObjectConfig(object, PB_FALSE, PB_FALSE))) {}
+};
+
+bool sameStore(PB_STORE* a, PB_STORE* b) { return a == b || (a && b && pbStoreEquals(a, b)); }
+
 // The entry of one record, with private data and without: the same store
 // when the object has no private data to leave out.
-void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Store* entryNP) {
-    auto object = adopt(csObjectRecordObject(rec));
+void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, const ObjectConfigs& configs, Store* entry,
+                   Store* entryNP) {
     Store e = adopt(pbStoreCreateFrom(keys->entryShape.get()));
     pbStoreSetValue(e.out(), keys->entry.sort.get(), sortName);
     pbStoreSetValueBool(e.out(), keys->entry.visible.get(), csObjectRecordVisible(rec));
@@ -108,14 +119,36 @@ void objectEntries(CS_OBJECT_RECORD* rec, PB_STRING* sortName, Store* entry, Sto
     if (auto comment = adopt(csObjectRecordComment(rec))) pbStoreSetValue(e.out(), keys->entry.comment.get(), comment.get());
     else pbStoreDel(e.out(), keys->entry.comment.get());
     pbStoreSetStore(e.out(), keys->entry.metaData.get(), adopt(csObjectRecordMetaData(rec)).get());
-    auto config = adopt(csObjectConfig(object.get(), PB_FALSE, PB_TRUE));
-    auto configNP = adopt(csObjectConfig(object.get(), PB_FALSE, PB_FALSE));
     Store eNP = e;  // shares until its "config" differs
-    pbStoreSetStore(e.out(), keys->entry.config.get(), config.get());
-    if (config.get() == configNP.get() || pbStoreEquals(config.get(), configNP.get())) eNP = e;
-    else pbStoreSetStore(eNP.out(), keys->entry.config.get(), configNP.get());
+    pbStoreSetStore(e.out(), keys->entry.config.get(), configs.config.get());
+    if (sameStore(configs.config.get(), configs.configNP.get())) eNP = e;
+    else pbStoreSetStore(eNP.out(), keys->entry.config.get(), configs.configNP.get());
     *entry = std::move(e);
     *entryNP = std::move(eNP);
+}
+
+// Whether entry, gathered before, is what objectEntries would make now for
+// rec with config: read key by key, which is cheaper than making an entry
+// to compare.
+bool entryHolds(PB_STORE* entry, CS_OBJECT_RECORD* rec, PB_STRING* sortName, PB_STORE* config) {
+    String comment = adopt(csObjectRecordComment(rec));
+    if (pbStoreLength(entry) != (comment ? 7 : 6)) return false;
+    String sort = valueOf(entry, keys->entry.sort.get());
+    if (!sort || !pbStringEquals(sort.get(), sortName)) return false;
+    for (auto [key, flag] : {std::pair{&keys->entry.visible, csObjectRecordVisible(rec)},
+                             std::pair{&keys->entry.protectedFlag, csObjectRecordProtected(rec)},
+                             std::pair{&keys->entry.trMark, csObjectRecordTrMark(rec)}}) {
+        PB_BOOL held;
+        if (!pbStoreValueBool(entry, key->get(), &held) || !held != !flag) return false;
+    }
+    if (comment) {
+        String heldComment = valueOf(entry, keys->entry.comment.get());
+        if (!heldComment || !pbStringEquals(heldComment.get(), comment.get())) return false;
+    }
+    Store metaData = storeOf(entry, keys->entry.metaData.get());
+    if (!metaData || !sameStore(metaData.get(), adopt(csObjectRecordMetaData(rec)).get())) return false;
+    Store heldConfig = storeOf(entry, keys->entry.config.get());
+    return heldConfig && sameStore(heldConfig.get(), config);
 }
 
 // The two "objects" stores under change, with private data and without.
@@ -160,8 +193,13 @@ private:
 
 String sortNameOf(PB_OBJ* object) { return adopt(pbSortName(pbObjSort(object))); }
 
-// The records listed go to later: one that another thread deletes meanwhile
-// is then not freed under the configuration's monitor.
+// The entry gathered before under name (previous may be NULL) when it
+// still holds for rec, else NULL.
+Store heldEntry(PB_STORE* previous, PB_STRING* name, CS_OBJECT_RECORD* rec, PB_STRING* sortName, PB_STORE* config) {
+    Store old = previous ? storeOf(previous, name) : nullptr;
+    return old && entryHolds(old.get(), rec, sortName, config) ? old : nullptr;
+}
+
 // An entry equal to the one gathered before under the same name becomes
 // that one, so that objects that did not change add no entry stores.
 void reuseEntry(PB_STORE* previous, PB_STRING* name, Store& entry) {
@@ -170,25 +208,52 @@ void reuseEntry(PB_STORE* previous, PB_STRING* name, Store& entry) {
     if (old && pbStoreEquals(old.get(), entry.get())) entry = std::move(old);
 }
 
+struct GatheredEntry {
+    String name;
+    Store entry, entryNP;
+};
+
 // previous and previousNP: the "objects" stores of the last gather (may be
-// NULL).
+// NULL). Entries that still hold are taken as they are; when every entry
+// does and no record came or went, the stores of the last gather stay.
+// The records listed go to later: one that another thread deletes meanwhile
+// is then not freed under the configuration's monitor.
 void gatherObjects(cs::ReleaseLater& later, PB_STORE* previous, PB_STORE* previousNP) {
-    Store empty = adopt(pbStoreCreate());
-    ObjectStores stores(empty, empty);
     auto records = adopt(csObjectTableRecordsVector());
     later.keep(records.get());
+    std::vector<GatheredEntry> gathered;
+    gathered.reserve(size_t(pbVectorLength(records.get())));
+    bool unchanged = previous && previousNP && pbStoreLength(previous) == pbVectorLength(records.get()) &&
+                     pbStoreLength(previousNP) == pbStoreLength(previous);
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
         auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
         auto object = adopt(csObjectRecordObject(rec.get()));
-        Store entry, entryNP;
-        objectEntries(rec.get(), sortNameOf(object.get()).get(), &entry, &entryNP);
         auto name = adopt(csObjectRecordName(rec.get()));
-        bool same = entry.get() == entryNP.get();
-        reuseEntry(previous, name.get(), entry);
-        if (same) entryNP = entry;
-        else reuseEntry(previousNP, name.get(), entryNP);
-        stores.set(name.get(), entry.get(), entryNP.get());
+        String sortName = sortNameOf(object.get());
+        ObjectConfigs configs(object.get());
+        GatheredEntry g{name, heldEntry(previous, name.get(), rec.get(), sortName.get(), configs.config.get()), {}};
+        if (g.entry && previousNP == previous && sameStore(configs.config.get(), configs.configNP.get()))
+            g.entryNP = g.entry;
+        else if (g.entry)
+            g.entryNP = heldEntry(previousNP, name.get(), rec.get(), sortName.get(), configs.configNP.get());
+        if (!g.entry || !g.entryNP) {
+            unchanged = false;
+            objectEntries(rec.get(), sortName.get(), configs, &g.entry, &g.entryNP);
+            bool same = g.entry.get() == g.entryNP.get();
+            reuseEntry(previous, name.get(), g.entry);
+            if (same) g.entryNP = g.entry;
+            else reuseEntry(previousNP, name.get(), g.entryNP);
+        }
+        gathered.push_back(std::move(g));
     }
+    if (unchanged) {
+        pbStoreSetStore(&configStore, keys->objects.get(), previous);
+        pbStoreSetStore(&configStoreNP, keys->objects.get(), previousNP);
+        return;
+    }
+    Store empty = adopt(pbStoreCreate());
+    ObjectStores stores(empty, empty);
+    for (const auto& g : gathered) stores.set(g.name.get(), g.entry.get(), g.entryNP.get());
     stores.publish();
 }
 
@@ -277,27 +342,51 @@ bool applyObject(PB_STRING* name, PB_STORE* entry, ObjectStores& stores) {
     csObjectTableSet(rec.get());
 
     Store gathered, gatheredNP;
-    objectEntries(rec.get(), sort.get(), &gathered, &gatheredNP);
+    objectEntries(rec.get(), sort.get(), ObjectConfigs(object.get()), &gathered, &gatheredNP);
     stores.set(name, gathered.get(), gatheredNP.get());
     return true;
 }
+
+// The names of the entries an apply has seen. A record that the apply set
+// carries the very string of its entry's name, so the deletion step finds
+// nearly every name by its address; any other (a record that an empty
+// entry keeps) is looked up by value, in a dictionary made once, when the
+// first such name comes. The names are held by the applied configuration.
+class SeenNames {
+public:
+    void add(PB_STRING* name) {
+        names_.push_back(name);
+        addresses_.insert(name);
+    }
+
+    bool has(PB_STRING* name) {
+        if (addresses_.count(name)) return true;
+        if (!byValue_) {
+            byValue_ = adopt(pbDictCreate());
+            for (PB_STRING* seen : names_) pbDictSetStringKey(byValue_.out(), seen, pbStringObj(seen));
+        }
+        return pbDictHasStringKey(byValue_.get(), name);
+    }
+
+private:
+    std::vector<PB_STRING*> names_;
+    std::unordered_set<PB_STRING*> addresses_;
+    pb::Ref<PB_DICT> byValue_;
+};
 
 // The records listed for the deletion step go to later, since they hold
 // the last references of the records deleted.
 void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     cs___ObjectTableUpdateBegin();
     ObjectStores stores(storeOf(configStore, keys->objects.get()), storeOf(configStoreNP, keys->objects.get()));
-    auto seen = adopt(pbDictCreate());
+    SeenNames seen;
 
-    if (Store entries = storeOf(config, keys->objects.get())) {
-        for (PB_INT i = 0; i < pbStoreLength(entries.get()); ++i) {
-            auto name = adopt(pbStoreAddressAt(entries.get(), i));
-            Store entry = adopt(pbStoreStoreAt(entries.get(), i));
-            if (!csObjectRecordNameOk(name.get()) || !entry) continue;
-            if (pbStoreLength(entry.get()) == 0 ||
-                applyObject(name.get(), entry.get(), stores))
-                pbDictSetStringKey(seen.out(), name.get(), pbStringObj(name.get()));
-        }
+    Store entries = storeOf(config, keys->objects.get());
+    for (PB_INT i = 0; entries && i < pbStoreLength(entries.get()); ++i) {
+        auto name = adopt(pbStoreAddressAt(entries.get(), i));
+        Store entry = adopt(pbStoreStoreAt(entries.get(), i));
+        if (!csObjectRecordNameOk(name.get()) || !entry) continue;
+        if (pbStoreLength(entry.get()) == 0 || applyObject(name.get(), entry.get(), stores)) seen.add(name.get());
     }
 
     // Records not named and not protected go.
@@ -306,7 +395,7 @@ void applyObjects(PB_STORE* config, cs::ReleaseLater& later) {
     for (PB_INT i = 0; i < pbVectorLength(records.get()); ++i) {
         auto rec = adopt(csObjectRecordFrom(pbVectorObjAt(records.get(), i)));
         auto name = adopt(csObjectRecordName(rec.get()));
-        if (pbDictHasStringKey(seen.get(), name.get()) || csObjectRecordProtected(rec.get())) continue;
+        if (seen.has(name.get()) || csObjectRecordProtected(rec.get())) continue;
         csObjectTableDelByName(name.get());
         stores.del(name.get());
     }

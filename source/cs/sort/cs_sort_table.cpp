@@ -8,13 +8,24 @@
 #include "pb/pb_stdfunc.hpp"
 #include "pb/pb_string.h"
 
+#include <utility>
+#include <vector>
+
 // Module-wide state: NULL before start-up, all-ones after shutdown. The
 // dictionary, which checks name, carries a cs___ name; the monitor is
 // file-local.
 PB_DICT* cs___SortDict = nullptr;  // sort name -> CS___SORT_RECORD
 
 namespace {
-PB_MONITOR* sortTableMonitor = nullptr;  // guards cs___SortDict
+PB_MONITOR* sortTableMonitor = nullptr;  // guards cs___SortDict and bySort
+
+// The records that lookups by sort found, so that the next lookup of the
+// same sort skips its name: every object's configuration, status and
+// trace is reached through its sort. Not owned: cs___SortDict holds them,
+// and every change of cs___SortDict empties the list. A handful of sorts
+// are in use at a time, so a short list searched in order does.
+std::vector<std::pair<PB_SORT*, CS___SORT_RECORD*>> bySort;  // guarded by sortTableMonitor
+constexpr size_t kBySortMax = 16;
 }  // namespace
 
 
@@ -24,6 +35,7 @@ extern "C" PB_EXPORT void cs___SortTableStartup(void) {
 }
 
 extern "C" PB_EXPORT void cs___SortTableShutdown(void) {
+    std::vector<std::pair<PB_SORT*, CS___SORT_RECORD*>>().swap(bySort);
     pb::releaseField(cs___SortDict);
     pb::releaseField(sortTableMonitor);
 }
@@ -36,6 +48,7 @@ extern "C" PB_EXPORT void cs___SortTableAddRecord(CS___SORT_RECORD* rec) {
     pb::MonitorGuard guard(sortTableMonitor);
     PB_ASSERT(!pbDictHasStringKey( cs___SortDict, sortName ));
     pbDictSetStringKey(&cs___SortDict, sortName, cs___SortRecordObj(rec));
+    bySort.clear();
 }
 
 extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
@@ -47,16 +60,30 @@ extern "C" PB_EXPORT void cs___SortTableDelRecord(CS___SORT_RECORD* rec) {
     CS___SORT_RECORD* oldRecord = cs___SortRecordFrom(old.get());
     PB_ASSERT(oldRecord == rec);
     pbDictDelStringKey(&cs___SortDict, name.get());
+    bySort.clear();
 }
 
 extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySort(PB_SORT* sort) {
     PB_ASSERT(sort);
+    {
+        pb::MonitorGuard guard(sortTableMonitor);
+        for (const auto& [known, rec] : bySort)
+            if (known == sort) return cs___SortRecordRetain(rec);
+    }
     auto sortName = pb::adopt(pbSortName(sort));
-    return cs___SortTableRecordBySortName(sortName.get());
+    CS___SORT_RECORD* rec = cs___SortTableRecordBySortName(sortName.get());
+    pb::MonitorGuard guard(sortTableMonitor);
+    // Only while the dictionary still holds it under the sort's name: a
+    // change between the two holds of the monitor emptied the list.
+    if (rec && bySort.size() < kBySortMax &&
+        pb::adopt(pbDictStringKey(cs___SortDict, sortName.get())).get() == cs___SortRecordObj(rec))
+        bySort.emplace_back(sort, rec);
+    return rec;
 }
 
-// Every lookup comes here, so a sort whose name is not an upper-case name
-// stops the process whichever way it is looked up.
+// Every lookup by name comes here, and so does the first lookup of each
+// sort, so a sort whose name is not an upper-case name stops the process
+// whichever way it is looked up.
 extern "C" PB_EXPORT CS___SORT_RECORD* cs___SortTableRecordBySortName(PB_STRING* sortName) {
     PB_ASSERT(pbNameUpperCaseOk( sortName, PB_TRUE ));
     pb::MonitorGuard guard(sortTableMonitor);

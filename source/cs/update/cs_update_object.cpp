@@ -66,7 +66,10 @@ extern "C" PB_EXPORT void cs___UpdateObjectShutdown(void) {
     pb::releaseField(sortWrapped);
 }
 
-extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectCreate(PB_STRING* sortName) {
+namespace {
+
+// A new update object with the given stores (NULL: an empty one each).
+CS_UPDATE_OBJECT* createWith(PB_STRING* sortName, PB_STORE* config, PB_STORE* metaData) {
     PB_ASSERT(pbNameUpperCaseOk( sortName, PB_TRUE ));
     auto* uo = reinterpret_cast<CS_UPDATE_OBJECT*>(
         pb___ObjCreate(sizeof(CS_UPDATE_OBJECT), &cs___sort_CS_UPDATE_OBJECT));
@@ -75,20 +78,24 @@ extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectCreate(PB_STRING* sortName)
     uo->visible = PB_TRUE;
     uo->wrappedMode = -1;
     uo->comment = nullptr;
-    uo->config = pbStoreCreate();
-    uo->metaData = pbStoreCreate();
+    uo->config = config ? pbStoreRetain(config) : pbStoreCreate();
+    uo->metaData = metaData ? pbStoreRetain(metaData) : pbStoreCreate();
     return uo;
+}
+
+}  // namespace
+
+extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectCreate(PB_STRING* sortName) {
+    return createWith(sortName, nullptr, nullptr);
 }
 
 extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectCreateFrom(CS_UPDATE_OBJECT* source) {
     PB_ASSERT(source);
-    CS_UPDATE_OBJECT* uo = csUpdateObjectCreate(source->sortName);
+    CS_UPDATE_OBJECT* uo = createWith(source->sortName, source->config, source->metaData);
     uo->isProtected = source->isProtected;
     uo->visible = source->visible;
     uo->wrappedMode = source->wrappedMode;
     pb::setField(uo->comment, source->comment);
-    pb::setField(uo->config, source->config);
-    pb::setField(uo->metaData, source->metaData);
     return uo;
 }
 
@@ -237,13 +244,12 @@ extern "C" PB_EXPORT CS_UPDATE_OBJECT* csUpdateObjectTryRestore(PB_STORE* store)
         config = pb::adopt(pbStoreStore(store, keys->config.get()));
     }
 
-    CS_UPDATE_OBJECT* uo = csUpdateObjectCreate(sortName.get());
-    if (config) pb::setField(uo->config, config.get());
+    auto metaData = pb::adopt(pbStoreStore(store, keys->metaData.get()));
+    CS_UPDATE_OBJECT* uo = createWith(sortName.get(), config.get(), metaData.get());
     PB_BOOL flag;
     if (pbStoreValueBool(store, keys->protectedFlag.get(), &flag)) uo->isProtected = flag != 0;
     if (pbStoreValueBool(store, keys->visible.get(), &flag)) uo->visible = flag != 0;
     uo->wrappedMode = wm;
     uo->comment = pbStoreValue(store, keys->comment.get());
-    if (auto metaData = pb::adopt(pbStoreStore(store, keys->metaData.get()))) pb::setField(uo->metaData, metaData.get());
     return uo;
 }
