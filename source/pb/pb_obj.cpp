@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,9 +93,12 @@ void* mapBlock(size_t size) {
     return handOut(base, length);
 }
 
-// Whether block is a mapped block; when forget, it is one no longer.
+// Whether block is a mapped block; when forget, it is one no longer. A
+// mapped block lies kHeader bytes into a page, so nearly every other block
+// is told apart by its address alone, without the lock.
 bool mapped(void* block, bool forget) {
-    if (!block || mappedCount.load(std::memory_order_acquire) == 0) return false;
+    if (!block || (reinterpret_cast<uintptr_t>(block) & 4095) != kHeader) return false;
+    if (mappedCount.load(std::memory_order_acquire) == 0) return false;
     std::lock_guard guard(mappedMutex);
     auto it = std::find(mappedBlocks.begin(), mappedBlocks.end(), block);
     if (it == mappedBlocks.end()) return false;
