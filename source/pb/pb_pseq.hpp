@@ -299,7 +299,18 @@ public:
         }
     }
 
-    void append(E value) { insert(size(), std::move(value)); }
+    // Appends value. A root leaf of this sequence alone with a free slot
+    // (the common case while a container is being built) takes it at once.
+    void append(E value) {
+        if (root_ && root_->leaf && root_->count < root_->capacity &&
+            (root_->embedded || root_->refs.load(std::memory_order_acquire) == 1)) {
+            Leaf* leaf = asLeaf(root_);
+            leaf->at()[leaf->count++] = std::move(value);
+            leaf->size += 1;
+            return;
+        }
+        insert(size(), std::move(value));
+    }
 
     // Replaces the element at pos (0 <= pos < size(), checked by the caller).
     void replace(PB_INT pos, E value) { replaceIn(root_, pos, std::move(value), false); }
