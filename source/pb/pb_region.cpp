@@ -2,9 +2,9 @@
 // preference.
 #include "pb/pb_region.h"
 
-#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <utility>
