@@ -20,7 +20,6 @@
 
 namespace {
 
-std::atomic<int64_t> liveTotal{0};
 std::atomic<PB_SORT*> seenHead{nullptr};
 
 std::atomic_ref<int32_t> refsOf(PB_OBJ* obj) { return std::atomic_ref<int32_t>(obj->refs); }
@@ -160,7 +159,6 @@ extern "C" PB_EXPORT PB_OBJ* pb___ObjCreate(size_t size, PB_SORT* sort) {
     obj->refs = 1;
     noteSeen(sort);
     std::atomic_ref<int64_t>(sort->liveCount).fetch_add(1, std::memory_order_relaxed);
-    liveTotal.fetch_add(1, std::memory_order_relaxed);
     return obj;
 }
 
@@ -171,7 +169,6 @@ extern "C" PB_EXPORT void pb___ObjFree(PB_OBJ* obj) {
     PB_SORT* sort = obj->sort;
     if (sort->freeFunc) sort->freeFunc(obj);
     std::atomic_ref<int64_t>(sort->liveCount).fetch_sub(1, std::memory_order_relaxed);
-    liveTotal.fetch_sub(1, std::memory_order_relaxed);
     std::free(obj);
 }
 
@@ -278,7 +275,13 @@ extern "C" PB_EXPORT PB_INT pbSortLiveCount(PB_SORT* sort) {
     return std::atomic_ref<int64_t>(sort->liveCount).load(std::memory_order_relaxed);
 }
 
-extern "C" PB_EXPORT PB_INT pbObjLiveTotal(void) { return liveTotal.load(std::memory_order_relaxed); }
+// The sum over the sorts that have had objects: one counter less to change
+// for each object made and freed.
+extern "C" PB_EXPORT PB_INT pbObjLiveTotal(void) {
+    PB_INT total = 0;
+    for (PB_SORT* s = seenHead.load(); s; s = s->nextSeen) total += pbSortLiveCount(s);
+    return total;
+}
 
 extern "C" PB_EXPORT void pbSortForEachSeen(void (*fn)(PB_SORT* sort, void* context), void* context) {
     for (PB_SORT* s = seenHead.load(); s; s = s->nextSeen) fn(s, context);
