@@ -1,6 +1,8 @@
 // UTF-8 decoding and encoding shared by strings and the store encoding.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "pb/pb_types.h"
@@ -33,6 +35,13 @@ inline PB_INT utf8Decode(const unsigned char* p, PB_INT n, PB_CHAR* out) {
     PB_INT count = 0;
     PB_INT i = 0;
     while (i < n) {
+        // Eight ASCII bytes at a time.
+        if (uint64_t w; i + 8 <= n && (std::memcpy(&w, p + i, 8), !(w & 0x8080808080808080u))) {
+            for (int k = 0; k < 8; ++k) out[count + k] = p[i + k];
+            count += 8;
+            i += 8;
+            continue;
+        }
         if (p[i] < 0x80) { out[count++] = p[i++]; continue; }
         PB_CHAR cp;
         int len = utf8Sequence(p, n, i, &cp);
