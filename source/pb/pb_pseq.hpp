@@ -65,6 +65,7 @@
 #include <new>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "pb/pb_obj.h"
 #include "pb/pb_string.hpp"
@@ -310,6 +311,38 @@ public:
             return;
         }
         insert(size(), std::move(value));
+    }
+
+    // Fills an empty sequence with n elements, each taken from next() in
+    // order: a tree built bottom-up in one pass, its leaves and inner nodes
+    // filled evenly (so at least half full). Sequences of up to a leaf are
+    // left to reserve and append.
+    template <class F>
+    void build(PB_INT n, F&& next) {
+        PB_ASSERT(!root_ && n > kLeafFanout);
+        std::vector<Slot> level(size_t((n + kLeafFanout - 1) / kLeafFanout));
+        for (size_t i = 0, m = level.size(); i < m; ++i) {
+            Leaf* leaf = newBody<E>(true);
+            int count = int(n / PB_INT(m) + (PB_INT(i) < n % PB_INT(m)));
+            for (int k = 0; k < count; ++k) leaf->at()[k] = next();
+            leaf->count = uint8_t(count);
+            leaf->size = count;
+            level[i] = slotOf(leaf);
+        }
+        while (level.size() > 1) {
+            size_t k = level.size(), m = (k + kInnerFanout - 1) / kInnerFanout;
+            std::vector<Slot> up(m);
+            for (size_t i = 0, from = 0; i < m; ++i) {
+                Inner* in = newBody<Slot>(false);
+                int count = int(k / m + (i < k % m));
+                for (int c = 0; c < count; ++c) in->at()[c] = level[from++];
+                in->count = uint8_t(count);
+                recount(in);
+                up[i] = slotOf(in);
+            }
+            level.swap(up);
+        }
+        root_ = level[0].child;
     }
 
     // Replaces the element at pos (0 <= pos < size(), checked by the caller).

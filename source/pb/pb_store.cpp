@@ -55,9 +55,17 @@ public:
         swap(copy);
         return *this;
     }
+    // What this entry held is let go last: it may be what holds other.
     Entry& operator=(Entry&& other) noexcept {
-        Entry moved(std::move(other));
-        swap(moved);
+        if (this == &other) return *this;
+        PB_OBJ* dropped = holdsObject() ? value_.object : nullptr;
+        pb::Ref<PB_STRING> droppedKey = std::exchange(key, std::move(other.key));
+        type = std::exchange(other.type, int16_t(PB_STORE_TYPE_NONE));
+        shortLength_ = other.shortLength_;
+        hintLow_ = other.hintLow_;
+        hint_ = other.hint_;
+        value_ = other.value_;
+        if (dropped) pbObjRelease(dropped);
         return *this;
     }
     ~Entry() {
@@ -146,7 +154,7 @@ public:
         if (length > kInline) out = heap_ = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(length) * sizeof(PB_CHAR)));
         length_ = text ? pb::utf8Decode(reinterpret_cast<const unsigned char*>(text), length, out) : 0;
         chars_ = out;
-        hints_ = pb::stringHints(chars_, length_);
+        if (length_) hints_ = pb::stringHints(chars_, length_);
     }
     ~Address() { pb___MemFree(heap_); }
     Address(const Address&) = delete;
@@ -397,7 +405,8 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     }
 }
 
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked) {
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked,
+                                 const uint32_t* order) {
     auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
         return pb::compareStrings(a.key.get(), b.key.get()) < 0;
     };
@@ -413,12 +422,19 @@ PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entri
     }
     PB_INT n = PB_INT(entries.size());
     PB_STORE* store = create(array ? PB_TRUE : PB_FALSE, n <= Entries::kEmbedMax ? int(n) : 0);
-    store->entries.reserve(n);  // a small store: one allocation of its exact size
-    for (auto& e : entries) {
+    size_t next = 0;
+    auto take = [&] {
+        StoreBuildEntry& e = entries[order ? order[next++] : next++];
         Entry entry(e.type, e.number, std::move(e.object));
         if (!array) entry.setKey(std::move(e.key), e.hints);
-        store->entries.append(std::move(entry));
+        return entry;
+    };
+    if (n > Entries::kLeafFanout) {
+        store->entries.build(n, take);
+        return store;
     }
+    store->entries.reserve(n);  // a small store: one allocation of its exact size
+    for (PB_INT i = 0; i < n; ++i) store->entries.append(take());
     return store;
 }
 

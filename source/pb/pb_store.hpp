@@ -45,7 +45,9 @@ struct StoreBuildEntry {
 // Map entries are put in key order; the result is NULL when a key is not a
 // valid address or occurs twice. The entries are moved from. checked: the
 // caller vouches that the keys are valid addresses in strictly increasing
-// order and has filled in their hints.
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked = false);
+// order and has filled in their hints. order, when given with checked,
+// lists the entries' indexes in key order.
+PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked = false,
+                                 const uint32_t* order = nullptr);
 
 }  // namespace pb
