@@ -259,18 +259,22 @@ PB_STRING* createImmortal(const char* text, PB_INT length) {
 
 }  // namespace
 
-extern "C" PB_EXPORT PB_STRING* pb___StringInternCstr(const char* text, PB_INT length) {
-    PB_ASSERT(text);
-    if (length < 0) length = PB_INT(std::strlen(text));
+PB_STRING* pb::stringInternUpTo(const char* text, PB_INT length, size_t limit) {
     std::string_view key(text, size_t(length));
     std::lock_guard guard(internMutex);
     if (!interned) interned = new std::unordered_map<std::string_view, PB_STRING*>();
     auto it = interned->find(key);
     if (it != interned->end()) return it->second;
-    if (interned->size() >= PB___STRING_INTERN_MAX) return nullptr;
+    if (interned->size() >= limit) return nullptr;
     PB_STRING* s = createImmortal(text, length);
     interned->emplace(std::string_view(reinterpret_cast<const char*>(s->chars + length), size_t(length)), s);
     return s;
+}
+
+extern "C" PB_EXPORT PB_STRING* pb___StringInternCstr(const char* text, PB_INT length) {
+    PB_ASSERT(text);
+    if (length < 0) length = PB_INT(std::strlen(text));
+    return pb::stringInternUpTo(text, length, PB___STRING_INTERN_MAX);
 }
 
 extern "C" PB_EXPORT PB_STRING* pbStringCreateFromWcstr(const wchar_t* text, PB_INT length) {

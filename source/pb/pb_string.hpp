@@ -126,6 +126,12 @@ inline int compareHints(const StringHints& a, const StringHints& b) {
     return a.shortLength && a.shortLength == b.shortLength ? 0 : kHintsUntold;
 }
 
+// pb___StringInternCstr for texts that come from outside the process (the
+// keys of decoded documents): NULL once the process holds limit interned
+// strings, so that such texts never take the room kept for the keys the
+// libraries name themselves.
+PB_STRING* stringInternUpTo(const char* text, PB_INT length, size_t limit);
+
 inline uint64_t stringHint(const PB_CHAR* chars, PB_INT length) { return stringHints(chars, length).high; }
 inline uint64_t stringHint(const PB_STRING* s) { return stringHint(s->chars, s->length); }
 
