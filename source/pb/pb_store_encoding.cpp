@@ -2,12 +2,14 @@
 // strict, bounded decoder that walks simdjson's parse straight into stores.
 #include "pb/pb_store_encoding.h"
 
+#include <sys/mman.h>
+
 #define SIMDJSON_EXCEPTIONS 0
 #include <simdjson.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
-#include <deque>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -172,8 +174,10 @@ using simdjson::dom::element_type;
 // makes the whole decode fail. Each JSON object or array becomes one store,
 // built in one pass from its entries. Short strings (keys above all) repeat
 // in configurations, so one decode shares one string object per text, and
-// checks a shared key as an address only once. A thread's decodes reuse
-// the builder's lists and cache; each decode leaves them holding nothing.
+// checks a shared key as an address only once. A short text that recurs
+// is interned: the process's one immortal string for it is held and let go
+// without touching a counter. A thread's decodes reuse the builder's lists
+// and cache; each decode leaves them holding nothing.
 class Builder {
 public:
     Builder() : scratch_(threadScratch()) {}
@@ -185,7 +189,10 @@ public:
             // The lists of a large document are not kept for the thread's life.
             if (entries.capacity() > kKeptEntries) std::vector<pb::StoreBuildEntry>().swap(entries);
         }
-        for (Slot& slot : scratch_.shared) slot.string.reset();
+        if (scratch_.order.capacity() > kKeptEntries) std::vector<uint32_t>().swap(scratch_.order);
+        for (uint32_t at : scratch_.filled) scratch_.shared[at] = Slot();
+        scratch_.filled.clear();
+        if (scratch_.filled.capacity() > kKeptEntries) std::vector<uint32_t>().swap(scratch_.filled);
     }
 
     // The store for a JSON object or array at depth (the outermost store
@@ -193,9 +200,7 @@ public:
     PB_STORE* store(element e, int depth) {
         if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
         // One list of entries per depth, reused by the stores at that depth.
-        auto& levels = scratch_.levels;
-        if (levels.size() <= size_t(depth)) levels.resize(size_t(depth) + 1);
-        std::vector<pb::StoreBuildEntry>& entries = levels[size_t(depth)];
+        std::vector<pb::StoreBuildEntry>& entries = scratch_.levels[depth];
         entries.clear();
         if (e.type() == element_type::ARRAY) {
             simdjson::dom::array items;
@@ -219,31 +224,68 @@ public:
             if (ordered && entries.size() > 1) ordered = keyLess(entries[entries.size() - 2], entry);
             if (!value(field.value, depth, entry)) return nullptr;
         }
-        if (!ordered) {
-            std::sort(entries.begin(), entries.end(), keyLess);
-            for (size_t i = 1; i < entries.size(); ++i)
-                if (!keyLess(entries[i - 1], entries[i])) return nullptr;  // a duplicate key
-        }
-        return pb::storeCreateFromEntries(false, entries, true);
+        if (ordered) return pb::storeCreateFromEntries(false, entries, true);
+        // The entries stay where they are; their indexes are sorted.
+        std::vector<uint32_t>& order = scratch_.order;
+        order.resize(entries.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = uint32_t(i);
+        auto less = [&](uint32_t a, uint32_t b) { return keyLess(entries[a], entries[b]); };
+        std::sort(order.begin(), order.end(), less);
+        for (size_t i = 1; i < order.size(); ++i)
+            if (!less(order[i - 1], order[i])) return nullptr;  // a duplicate key
+        return pb::storeCreateFromEntries(false, entries, true, order.data());
     }
 
 private:
     static constexpr size_t kKeptEntries = 256;  // entries of one list that a thread keeps room for
 
-    // Keys and short values repeat in configurations: a direct-mapped cache
-    // of the texts seen last lets one decode share one string per text.
+    // Keys and short values repeat in configurations: a cache of the texts
+    // seen last (two slots for each hash) lets one decode share one string
+    // per text.
     static constexpr size_t kShared = 32;  // texts up to this many bytes are shared
-    static constexpr size_t kSlots = 512;
+    static constexpr int kSlotBits = 11;
+    static constexpr size_t kSlots = size_t(1) << kSlotBits;
+    // Decoded texts may take up to half the process's interned strings.
+    static constexpr size_t kInternedMax = PB___STRING_INTERN_MAX / 2;
+    // The first and the last eight bytes of a short text (fewer, zero-padded,
+    // when it is shorter): together with its length they tell most texts
+    // apart, and for texts of up to 16 bytes they are all of it.
+    struct Ends {
+        uint64_t head = 0, tail = 0;
+        explicit Ends(std::string_view v) {
+            const char* p = v.data();
+            size_t n = v.size();
+            if (n >= 8) {
+                std::memcpy(&head, p, 8);
+                std::memcpy(&tail, p + n - 8, 8);
+            } else if (n >= 4) {
+                uint32_t a, b;
+                std::memcpy(&a, p, 4);
+                std::memcpy(&b, p + n - 4, 4);
+                head = a;
+                tail = b;
+            } else if (n > 0) {
+                head = uint8_t(p[0]) | uint64_t(uint8_t(p[n / 2])) << 8 | uint64_t(uint8_t(p[n - 1])) << 16;
+            }
+        }
+    };
+
     struct Slot {
         std::string_view text;  // points into the parser's tape, valid for the decode
+        Ends ends{std::string_view()};  // of text
         pb::Ref<PB_STRING> string;
         enum : uint8_t { kUnknown, kAddress, kNotAddress } address = kUnknown;  // as a key
+        bool repeated = false;  // the text came again while in the slot
+        bool newer = false;     // filled after the other slot of its pair
+        bool interned = false;  // string is interned, or interning was refused
         pb::StringHints hints;  // as a key
     };
 
     struct Scratch {
-        std::deque<std::vector<pb::StoreBuildEntry>> levels;  // a deque: growing keeps the lists in place
+        std::vector<pb::StoreBuildEntry> levels[PB_STORE_ENCODING_MAX_DEPTH];  // the list of each depth
         std::vector<Slot> shared = std::vector<Slot>(kSlots);
+        std::vector<uint32_t> order;  // the key order of an object's entries, while it is built
+        std::vector<uint32_t> filled;  // the slots filled by this decode
     };
     static Scratch& threadScratch() {
         thread_local Scratch scratch;
@@ -253,19 +295,49 @@ private:
 
     // The slot of a short text, filled with its string.
     Slot& slot(std::string_view v) {
-        uint32_t hash = 2166136261u;  // FNV-1a
-        for (char c : v) hash = (hash ^ uint8_t(c)) * 16777619u;
-        Slot& slot = scratch_.shared[hash % kSlots];
-        if (slot.string && slot.text == v) return slot;
+        Ends ends(v);
+        uint64_t hash = (ends.head ^ std::rotl(ends.tail, 29) ^ v.size()) * 0x9E3779B97F4A7C15u;
+        // Two slots per text: one that recurred is not given up for one
+        // that has not (keys that name objects come once each).
+        size_t at = size_t(hash >> (64 - kSlotBits)) & ~size_t(1);
+        Slot* pair = &scratch_.shared[at];
+        for (int k = 0; k < 2; ++k) {
+            Slot& s = pair[k];
+            if (s.string && s.text.size() == v.size() && s.ends.head == ends.head && s.ends.tail == ends.tail &&
+                (v.size() <= 16 || s.text == v)) {
+                s.repeated = true;
+                return s;
+            }
+        }
+        // The slot given up: an empty one, else one whose text has not
+        // recurred (the older of two such), else the first.
+        auto rank = [](const Slot& s) { return !s.string ? 0 : s.repeated ? 3 : s.newer ? 2 : 1; };
+        int k = rank(pair[0]) <= rank(pair[1]) ? 0 : 1;
+        pair[1 - k].newer = false;
+        Slot& slot = pair[k];
+        if (!slot.string) scratch_.filled.push_back(uint32_t(at + size_t(k)));
+        slot.newer = true;
         slot.text = v;
+        slot.ends = ends;
         slot.string = pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
         slot.address = Slot::kUnknown;
+        slot.repeated = slot.interned = false;
         return slot;
+    }
+
+    // Interns the string of a slot whose text recurs, once per decode.
+    static void intern(Slot& s) {
+        if (!s.repeated || s.interned) return;
+        s.interned = true;
+        if (PB_STRING* shared = pb::stringInternUpTo(s.text.data(), PB_INT(s.text.size()), kInternedMax))
+            s.string = pb::adopt(shared);
     }
 
     pb::Ref<PB_STRING> text(std::string_view v) {
         if (v.size() > kShared) return pb::adopt(pbStringCreateFromCstr(v.data(), PB_INT(v.size())));
-        return slot(v).string;
+        Slot& s = slot(v);
+        intern(s);
+        return s.string;
     }
 
     // Sets the key of entry, with its hints; false when it is not an address.
@@ -281,6 +353,7 @@ private:
             s.address = pbStoreAddressOk(s.string.get()) ? Slot::kAddress : Slot::kNotAddress;
             s.hints = pb::stringHints(pb::stringChars(s.string.get()), pb::stringLength(s.string.get()));
         }
+        if (s.address == Slot::kAddress) intern(s);
         entry.key = s.string;
         entry.hints = s.hints;
         return s.address == Slot::kAddress;
@@ -359,6 +432,29 @@ bool readWrapper(simdjson::dom::object top, PB_STORE** store, PB_STORE_HEADER** 
     return true;
 }
 
+// Backs the whole 2 MB pages inside [p, p + bytes) with huge pages where
+// the system allows it on request.
+void adviseHugePages(void* p, size_t bytes) {
+    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// Allocates the buffers of a parser for one large document of length
+// bytes and asks for them in large pages. They are fresh memory, and a
+// document of tens of megabytes touches tens of megabytes of them: paged
+// in 4 KB at a time, that costs more than the parse itself. The sizes are
+// those the parser allocates (its structural indexes and tape take one
+// entry per byte of capacity at most, its strings five thirds).
+bool adviseLargeParser(simdjson::dom::parser& parser, size_t length) {
+    if (parser.doc.allocate(length) != simdjson::SUCCESS) return false;
+    adviseHugePages(parser.doc.tape.get(), (length + 3) * sizeof(uint64_t));
+    adviseHugePages(parser.doc.string_buf.get(), 5 * length / 3);
+    adviseHugePages(parser.implementation->structural_indexes.get(), length * sizeof(uint32_t));
+    return true;
+}
+
 simdjson::dom::parser& threadParser() {
     thread_local simdjson::dom::parser parser;
     return parser;
@@ -434,8 +530,22 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
     if (parser.max_depth() != PB_STORE_ENCODING_MAX_DEPTH + 3 &&
         parser.allocate(size_t(std::max(length, kReuseLimit)), PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
         return nullptr;
+    // Bytes without room after them are copied: a large document into a
+    // block of our own (in large pages too) rather than the parser's copy.
+    void* copy = nullptr;
+    if (&parser == &local) {
+        if (!adviseLargeParser(parser, size_t(length))) return nullptr;
+        if (!padded) {
+            copy = pb___MemAlloc(size_t(length) + simdjson::SIMDJSON_PADDING);
+            std::memcpy(copy, bytes, size_t(length));
+            std::memset(static_cast<char*>(copy) + length, 0, simdjson::SIMDJSON_PADDING);
+            bytes = copy;
+            padded = true;
+        }
+    }
     element root;
     bool parsed = parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
+    pb___MemFree(copy);
     if (source) source->reset();
     if (!parsed) return nullptr;
 
