@@ -85,10 +85,17 @@ void* handOut(void* base, size_t length) {
     return block;
 }
 
+// A new mapping starts at a large-page boundary, so that large pages can
+// back all of it: the slack mapped for aligning it is given back at once.
 void* mapBlock(size_t size) {
+    constexpr size_t kLargePage = size_t(2) << 20;
     size_t length = mappingLength(size);
-    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    PB_ASSERT_CTX("out of memory", base != MAP_FAILED);
+    void* raw = mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    PB_ASSERT_CTX("out of memory", raw != MAP_FAILED);
+    char* first = static_cast<char*>(raw);
+    char* base = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(first) + kLargePage - 1) & ~(kLargePage - 1));
+    if (base > first) munmap(first, size_t(base - first));
+    if (size_t after = size_t(first + length + kLargePage - (base + length))) munmap(base + length, after);
     return handOut(base, length);
 }
 

@@ -405,7 +405,7 @@ void storeForEach(PB_STORE* store, void (*fn)(const StoreEntryView& entry, void*
     }
 }
 
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked,
+PB_STORE* storeCreateFromEntries(bool array, StoreBuildEntries& entries, bool checked,
                                  const uint32_t* order) {
     auto keyLess = [](const StoreBuildEntry& a, const StoreBuildEntry& b) {
         return pb::compareStrings(a.key.get(), b.key.get()) < 0;

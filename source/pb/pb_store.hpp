@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "pb/pb_mem_allocator.hpp"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.h"
 #include "pb/pb_string.hpp"
@@ -40,6 +41,7 @@ struct StoreBuildEntry {
     Ref<PB_OBJ> object;
     StringHints hints;
 };
+using StoreBuildEntries = std::vector<StoreBuildEntry, MemAllocator<StoreBuildEntry>>;
 
 // A new store holding entries, built in one pass (the decoder's way in).
 // Map entries are put in key order; the result is NULL when a key is not a
@@ -47,7 +49,7 @@ struct StoreBuildEntry {
 // caller vouches that the keys are valid addresses in strictly increasing
 // order and has filled in their hints. order, when given with checked,
 // lists the entries' indexes in key order.
-PB_STORE* storeCreateFromEntries(bool array, std::vector<StoreBuildEntry>& entries, bool checked = false,
+PB_STORE* storeCreateFromEntries(bool array, StoreBuildEntries& entries, bool checked = false,
                                  const uint32_t* order = nullptr);
 
 }  // namespace pb

@@ -2,14 +2,14 @@
 // strict, bounded decoder that walks simdjson's parse straight into stores.
 #include "pb/pb_store_encoding.h"
 
-#include <sys/mman.h>
-
 #define SIMDJSON_EXCEPTIONS 0
 #include <simdjson.h>
 
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <memory>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -18,6 +18,7 @@
 #include "pb/pb_buffer.hpp"
 #include "pb/pb_store_encoding.hpp"
 #include "pb/pb_json.hpp"
+#include "pb/pb_mem_allocator.hpp"
 #include "pb/pb_name.h"
 #include "pb/pb_ref.hpp"
 #include "pb/pb_store.hpp"
@@ -187,12 +188,11 @@ public:
         for (auto& entries : scratch_.levels) {
             entries.clear();
             // The lists of a large document are not kept for the thread's life.
-            if (entries.capacity() > kKeptEntries) std::vector<pb::StoreBuildEntry>().swap(entries);
+            if (entries.capacity() > kKeptEntries) pb::StoreBuildEntries().swap(entries);
         }
-        if (scratch_.order.capacity() > kKeptEntries) std::vector<uint32_t>().swap(scratch_.order);
+        if (scratch_.order.capacity() > kKeptEntries) Indexes().swap(scratch_.order);
         for (uint32_t at : scratch_.filled) scratch_.shared[at] = Slot();
         scratch_.filled.clear();
-        if (scratch_.filled.capacity() > kKeptEntries) std::vector<uint32_t>().swap(scratch_.filled);
     }
 
     // The store for a JSON object or array at depth (the outermost store
@@ -200,7 +200,7 @@ public:
     PB_STORE* store(element e, int depth) {
         if (depth >= PB_STORE_ENCODING_MAX_DEPTH) return nullptr;
         // One list of entries per depth, reused by the stores at that depth.
-        std::vector<pb::StoreBuildEntry>& entries = scratch_.levels[depth];
+        pb::StoreBuildEntries& entries = scratch_.levels[depth];
         entries.clear();
         if (e.type() == element_type::ARRAY) {
             simdjson::dom::array items;
@@ -226,7 +226,7 @@ public:
         }
         if (ordered) return pb::storeCreateFromEntries(false, entries, true);
         // The entries stay where they are; their indexes are sorted.
-        std::vector<uint32_t>& order = scratch_.order;
+        Indexes& order = scratch_.order;
         order.resize(entries.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = uint32_t(i);
         auto less = [&](uint32_t a, uint32_t b) { return keyLess(entries[a], entries[b]); };
@@ -281,11 +281,12 @@ private:
         pb::StringHints hints;  // as a key
     };
 
+    using Indexes = std::vector<uint32_t, pb::MemAllocator<uint32_t>>;
     struct Scratch {
-        std::vector<pb::StoreBuildEntry> levels[PB_STORE_ENCODING_MAX_DEPTH];  // the list of each depth
+        pb::StoreBuildEntries levels[PB_STORE_ENCODING_MAX_DEPTH];  // the list of each depth
         std::vector<Slot> shared = std::vector<Slot>(kSlots);
-        std::vector<uint32_t> order;  // the key order of an object's entries, while it is built
-        std::vector<uint32_t> filled;  // the slots filled by this decode
+        Indexes order;  // the key order of an object's entries, while it is built
+        std::vector<uint32_t> filled;  // the slots filled by this decode (at most kSlots)
     };
     static Scratch& threadScratch() {
         thread_local Scratch scratch;
@@ -432,28 +433,50 @@ bool readWrapper(simdjson::dom::object top, PB_STORE** store, PB_STORE_HEADER** 
     return true;
 }
 
-// Backs the whole 2 MB pages inside [p, p + bytes) with huge pages where
-// the system allows it on request.
-void adviseHugePages(void* p, size_t bytes) {
-    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kHuge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-// Allocates the buffers of a parser for one large document of length
-// bytes and asks for them in large pages. They are fresh memory, and a
+// The parser of one large document. Its buffers are fresh memory, and a
 // document of tens of megabytes touches tens of megabytes of them: paged
-// in 4 KB at a time, that costs more than the parse itself. The sizes are
-// those the parser allocates (its structural indexes and tape take one
-// entry per byte of capacity at most, its strings five thirds).
-bool adviseLargeParser(simdjson::dom::parser& parser, size_t length) {
-    if (parser.doc.allocate(length) != simdjson::SUCCESS) return false;
-    adviseHugePages(parser.doc.tape.get(), (length + 3) * sizeof(uint64_t));
-    adviseHugePages(parser.doc.string_buf.get(), 5 * length / 3);
-    adviseHugePages(parser.implementation->structural_indexes.get(), length * sizeof(uint32_t));
-    return true;
-}
+// in 4 KB at a time, that costs more than the parse itself. So they are
+// replaced by blocks of the runtime's own (mappings at large-page
+// boundaries, in large pages), sized as the parser sizes its own, and
+// given back with the parser.
+class LargeParser {
+public:
+    LargeParser() = default;
+    LargeParser(const LargeParser&) = delete;
+    LargeParser& operator=(const LargeParser&) = delete;
+    ~LargeParser() {
+        giveBack(parser.doc.tape, tape_);
+        giveBack(parser.doc.string_buf, strings_);
+        if (parser.implementation) giveBack(parser.implementation->structural_indexes, indexes_);
+    }
+
+    // Sizes the parser for a document of length bytes; false when memory is short.
+    bool size(size_t length, size_t depth) {
+        if (parser.allocate(length, depth) != simdjson::SUCCESS || parser.doc.allocate(length) != simdjson::SUCCESS)
+            return false;
+        size_t slots = (length + 63) / 64 * 64 + 64;  // of the tape and the structural indexes
+        tape_ = take(parser.doc.tape, slots);
+        strings_ = take(parser.doc.string_buf, 5 * length / 3 + simdjson::SIMDJSON_PADDING + 64);
+        indexes_ = take(parser.implementation->structural_indexes, slots);
+        return true;
+    }
+
+    simdjson::dom::parser parser;
+
+private:
+    template <class T>
+    static T* take(std::unique_ptr<T[]>& buffer, size_t count) {
+        buffer.reset(static_cast<T*>(pb___MemAlloc(count * sizeof(T))));
+        return buffer.get();
+    }
+    template <class T>
+    static void giveBack(std::unique_ptr<T[]>& buffer, T* ours) {
+        if (ours && buffer.get() == ours) pb___MemFree(buffer.release());
+    }
+    uint64_t* tape_ = nullptr;
+    uint8_t* strings_ = nullptr;
+    uint32_t* indexes_ = nullptr;
+};
 
 simdjson::dom::parser& threadParser() {
     thread_local simdjson::dom::parser parser;
@@ -521,20 +544,18 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
     if (length == 0 || length > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
 
     // Large documents get a parser of their own, so that a thread does not
-    // keep their buffers for the rest of its life.
+    // keep their buffers for the rest of its life. The thread's parser is
+    // sized once.
     constexpr PB_INT kReuseLimit = 1 << 20;
-    simdjson::dom::parser local;
-    simdjson::dom::parser& parser = length <= kReuseLimit ? threadParser() : local;
-    // The thread's parser is sized once; a large document's own parser is
-    // sized for it at once.
-    if (parser.max_depth() != PB_STORE_ENCODING_MAX_DEPTH + 3 &&
-        parser.allocate(size_t(std::max(length, kReuseLimit)), PB_STORE_ENCODING_MAX_DEPTH + 3) != simdjson::SUCCESS)
-        return nullptr;
-    // Bytes without room after them are copied: a large document into a
-    // block of our own (in large pages too) rather than the parser's copy.
+    constexpr size_t kDepth = PB_STORE_ENCODING_MAX_DEPTH + 3;
+    std::optional<LargeParser> large;
+    simdjson::dom::parser* parser = &threadParser();
     void* copy = nullptr;
-    if (&parser == &local) {
-        if (!adviseLargeParser(parser, size_t(length))) return nullptr;
+    if (length > kReuseLimit) {
+        if (!large.emplace().size(size_t(length), kDepth)) return nullptr;
+        parser = &large->parser;
+        // Bytes without room after them are copied into a block of our own
+        // (in large pages too) rather than into the parser's.
         if (!padded) {
             copy = pb___MemAlloc(size_t(length) + simdjson::SIMDJSON_PADDING);
             std::memcpy(copy, bytes, size_t(length));
@@ -542,9 +563,11 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
             bytes = copy;
             padded = true;
         }
+    } else if (parser->max_depth() != kDepth && parser->allocate(size_t(kReuseLimit), kDepth) != simdjson::SUCCESS) {
+        return nullptr;
     }
     element root;
-    bool parsed = parser.parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
+    bool parsed = parser->parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
     pb___MemFree(copy);
     if (source) source->reset();
     if (!parsed) return nullptr;
