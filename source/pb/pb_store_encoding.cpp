@@ -294,8 +294,9 @@ private:
     }
     Scratch& scratch_;
 
-    // The slot of a short text, filled with its string.
-    Slot& slot(std::string_view v) {
+    // The slot of a short text, filled with its string. Most texts are
+    // found: that way is kept inline, filling a slot is not.
+    [[gnu::always_inline]] Slot& slot(std::string_view v) {
         Ends ends(v);
         uint64_t hash = (ends.head ^ std::rotl(ends.tail, 29) ^ v.size()) * 0x9E3779B97F4A7C15u;
         // Two slots per text: one that recurred is not given up for one
@@ -310,8 +311,13 @@ private:
                 return s;
             }
         }
-        // The slot given up: an empty one, else one whose text has not
-        // recurred (the older of two such), else the first.
+        return fill(at, v, ends);
+    }
+
+    // Gives a text one of the slots of the pair at at: an empty one, else
+    // one whose text has not recurred (the older of two such), else the first.
+    [[gnu::noinline]] Slot& fill(size_t at, std::string_view v, const Ends& ends) {
+        Slot* pair = &scratch_.shared[at];
         auto rank = [](const Slot& s) { return !s.string ? 0 : s.repeated ? 3 : s.newer ? 2 : 1; };
         int k = rank(pair[0]) <= rank(pair[1]) ? 0 : 1;
         pair[1 - k].newer = false;
