@@ -1,8 +1,12 @@
 // The JSON form of stores: byte-exact round trips of random stores, the
-// header wrapper, and rejection of everything that is not a store.
+// header wrapper, recurring texts, large documents, and rejection of
+// everything that is not a store.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -218,6 +222,70 @@ TEST(PbStoreEncoding, KeysInAnyOrderDuplicatesNowhere) {
         std::vector<size_t> twice = order;
         twice.insert(twice.begin() + long(rng() % (twice.size() + 1)), order[rng() % order.size()]);
         EXPECT_FALSE(decode(document(twice))) << document(twice);
+    }
+}
+
+// Texts that recur in a document are shared and may be interned: the
+// result is the same however many there are and however often it is
+// decoded, and a document never takes the room kept for the strings the
+// libraries intern themselves.
+TEST(PbStoreEncoding, RecurringTextsDecodeAlikeAndLeaveTheLibrariesRoom) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    // More recurring texts (each name names its object) than documents may intern.
+    std::string named = "{";
+    for (int i = 10000; i < 15000; ++i) {
+        std::string name = "\"name" + std::to_string(i) + "\"";
+        named += (i > 10000 ? "," : "") + name + ":{" + name + ":" + name + "}";
+    }
+    named += "}";
+    Store s = decode(named), again = decode(named);
+    ASSERT_TRUE(s && again);
+    EXPECT_TRUE(pbStoreEquals(s.get(), again.get()));
+    EXPECT_EQ(bytes(adopt(pbStoreEncodeCompact(s.get(), nullptr)).get()), named);
+    PB_INT interned = 0;  // among the names' second comings
+    for (PB_INT at = 0; at < pbStoreLength(s.get()); ++at) {
+        Store inner = adopt(pbStoreStoreAt(s.get(), at));
+        interned += pbObjRefCount(pbStringObj(adopt(pbStoreAddressAt(inner.get(), 0)).get())) == PB_INT_MAX;
+    }
+    EXPECT_GT(interned, 1000);
+    EXPECT_LE(interned, PB___STRING_INTERN_MAX / 2);
+    EXPECT_TRUE(pb___StringInternCstr("a text that no document brought", -1));
+}
+
+// A document of more than a megabyte is parsed apart from the thread's
+// parser, its bytes copied when nothing may be read after them: such bytes
+// and a buffer decode alike, and a fault anywhere still refuses the text.
+TEST(PbStoreEncoding, LargeDocumentsDecodeAlikeFromBytesAndBuffers) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::string doc = "{";
+    for (int i = 100000; i < 140000; ++i)
+        doc += (i > 100000 ? ",\"entry" : "\"entry") + std::to_string(i) + "\":[\"" + std::string(size_t(i % 16), 'x') +
+               "\"," + std::to_string(i) + "]";
+    doc += "}";
+    ASSERT_GT(doc.size(), size_t(1) << 20);
+    // The document, then cut short, with a byte that is not UTF-8, with a duplicate key.
+    std::string texts[] = {doc, doc.substr(0, doc.size() - 1), doc,
+                           doc.substr(0, doc.size() - 1) + ",\"entry100000\":1}"};
+    texts[2][doc.size() / 2] = '\xFF';
+    for (const std::string& text : texts) {
+        // The bytes end where a page begins that may not be read.
+        size_t page = size_t(sysconf(_SC_PAGESIZE)), span = (text.size() + page - 1) / page * page;
+        void* area = mmap(nullptr, span + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        ASSERT_NE(area, MAP_FAILED);
+        ASSERT_EQ(mprotect(static_cast<char*>(area) + span, page, PROT_NONE), 0);
+        char* exact = static_cast<char*>(area) + span - text.size();
+        std::memcpy(exact, text.data(), text.size());
+        Store fromBytes = adopt(pbStoreTryDecodeBytes(exact, PB_INT(text.size()), nullptr));
+        munmap(area, span + page);
+        auto buffer = adopt(pbBufferCreateFromBytes(text.data(), PB_INT(text.size())));
+        Store fromBuffer = adopt(pbStoreTryDecode(buffer.get(), nullptr));
+        if (&text != &texts[0]) {
+            EXPECT_FALSE(fromBytes || fromBuffer) << text.substr(text.size() - 40);
+            continue;
+        }
+        ASSERT_TRUE(fromBytes && fromBuffer);
+        EXPECT_TRUE(pbStoreEquals(fromBytes.get(), fromBuffer.get()));
+        EXPECT_EQ(bytes(adopt(pbStoreEncodeCompact(fromBytes.get(), nullptr)).get()), doc);
     }
 }
 

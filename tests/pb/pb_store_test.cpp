@@ -1,8 +1,9 @@
-// Stores: random edits of map and array stores against a model, snapshots
-// through shared handles, typed reads, the address rule, ordering and
-// preconditions.
+// Stores: random edits of map and array stores (made entry by entry or
+// decoded whole) against a model, snapshots through shared handles, typed
+// reads, the address rule, ordering and preconditions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -11,6 +12,7 @@
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
 #include "support/live_objects.hpp"
+#include "support/store_text.hpp"
 #include "support/text.hpp"
 
 namespace {
@@ -65,6 +67,13 @@ void setAt(Store& s, PB_INT at, const Value& v) {
     if (v.type == PB_STORE_TYPE_STORE) pbStoreSetStoreAt(s.out(), at, pbStoreFrom(v.obj.obj()));
 }
 
+void append(Store& s, const Value& v) {
+    if (v.type == PB_STORE_TYPE_STRING) pbStoreAppendValue(s.out(), pbStringFrom(v.obj.obj()));
+    if (v.type == PB_STORE_TYPE_INT) pbStoreAppendValueInt(s.out(), v.number);
+    if (v.type == PB_STORE_TYPE_BOOL) pbStoreAppendValueBool(s.out(), PB_BOOL(v.number));
+    if (v.type == PB_STORE_TYPE_STORE) pbStoreAppendStore(s.out(), pbStoreFrom(v.obj.obj()));
+}
+
 // The entry at position at holds v, and only the getter of v's type reads it.
 void expectValueAt(PB_STORE* s, PB_INT at, const Value& v) {
     ASSERT_EQ(pbStoreTypeAt(s, at), v.type);
@@ -90,6 +99,12 @@ void expectMatches(PB_STORE* s, const MapModel& model) {
         ASSERT_EQ(utf8(pb::adopt(pbStoreAddressAt(s, at)).get()), key);
         ASSERT_NO_FATAL_FAILURE(expectValueAt(s, at++, v));
     }
+}
+
+void expectArrayMatches(PB_STORE* a, const std::vector<Value>& model) {
+    ASSERT_TRUE(pbStoreIsArray(a));
+    ASSERT_EQ(pbStoreLength(a), PB_INT(model.size()));
+    for (size_t i = 0; i < model.size(); ++i) ASSERT_NO_FATAL_FAILURE(expectValueAt(a, PB_INT(i), model[i]));
 }
 
 // Tens of thousands of keys (some not ASCII) of all four types, through
@@ -170,20 +185,12 @@ TEST(PbStore, ArrayRandomEditsMatchModelAndLeaveSnapshotsIntact) {
     Store s = pb::adopt(pbStoreCreateArray());
     std::vector<Value> model;
     std::vector<std::pair<Store, std::vector<Value>>> snapshots;
-    auto check = [](PB_STORE* a, const std::vector<Value>& m) {
-        ASSERT_TRUE(pbStoreIsArray(a));
-        ASSERT_EQ(pbStoreLength(a), PB_INT(m.size()));
-        for (size_t i = 0; i < m.size(); ++i) ASSERT_NO_FATAL_FAILURE(expectValueAt(a, PB_INT(i), m[i]));
-    };
     for (int step = 0; step < 30000; ++step) {
         if (rng() % 3000 == 0) snapshots.emplace_back(s, model);
         unsigned op = rng() % 10;
         Value v = randomValue(rng, step);
         if (op < 6 || model.empty()) {
-            if (v.type == PB_STORE_TYPE_STRING) pbStoreAppendValue(s.out(), pbStringFrom(v.obj.obj()));
-            if (v.type == PB_STORE_TYPE_INT) pbStoreAppendValueInt(s.out(), v.number);
-            if (v.type == PB_STORE_TYPE_BOOL) pbStoreAppendValueBool(s.out(), PB_BOOL(v.number));
-            if (v.type == PB_STORE_TYPE_STORE) pbStoreAppendStore(s.out(), pbStoreFrom(v.obj.obj()));
+            append(s, v);
             model.push_back(v);
             continue;
         }
@@ -199,9 +206,104 @@ TEST(PbStore, ArrayRandomEditsMatchModelAndLeaveSnapshotsIntact) {
         PB_INT expected = at < model.size() ? model[at].type : PB_STORE_TYPE_NONE;
         ASSERT_EQ(pbStoreTypeCstr(s.get(), address.c_str(), -1), expected);
     }
-    check(s.get(), model);
+    expectArrayMatches(s.get(), model);
     ASSERT_GE(snapshots.size(), 5u);
-    for (const auto& [snap, m] : snapshots) check(snap.get(), m);
+    for (const auto& [snap, m] : snapshots) expectArrayMatches(snap.get(), m);
+}
+
+// The JSON text of what randomValue made for serial.
+std::string jsonOf(const Value& v, int serial) {
+    std::string n = std::to_string(serial);
+    if (v.type == PB_STORE_TYPE_STRING) return '"' + n + '"';
+    if (v.type == PB_STORE_TYPE_INT) return n;
+    if (v.type == PB_STORE_TYPE_BOOL) return serial % 2 ? "true" : "false";
+    return '[' + n + ']';
+}
+
+// v, equal to the entry at position at, takes that entry's own string or
+// sub-store (the model compares them by identity).
+void takeObjectAt(PB_STORE* s, PB_INT at, Value& v) {
+    if (v.type == PB_STORE_TYPE_STRING) v.obj = pb::adopt(pbStringObj(pbStoreValueAt(s, at)));
+    if (v.type == PB_STORE_TYPE_STORE) v.obj = pb::adopt(pbStoreObj(pbStoreStoreAt(s, at)));
+}
+
+// Decoded stores of more than a leaf are made as whole trees. Around the
+// sizes where leaves and inner nodes fill up, and whatever the order of the
+// keys in the text, they equal stores made entry by entry, find every key,
+// and change like the model through a shared handle that keeps the decoded
+// state. A duplicate key among many refuses the text.
+TEST(PbStore, DecodedLargeStoresAreTreesThatEditLikeTheModel) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    std::mt19937 rng(13);
+    const char* prefixes[] = {"", "configuration-entry-", "\xC3\xA4"};
+    auto keyOf = [&](int i) { return prefixes[i % 3] + std::to_string(i); };
+    auto document = [](const auto& members) {
+        std::string text = "{";
+        for (const auto& [key, value] : members) text += (text.size() > 1 ? ",\"" : "\"") + key + "\":" + value;
+        return text + "}";
+    };
+    for (int n : {17, 33, 256, 257, 4097}) {
+        for (bool shuffled : {false, true}) {
+            SCOPED_TRACE(std::to_string(n) + (shuffled ? " keys shuffled" : " keys in order"));
+            Store built = pb::adopt(pbStoreCreate());
+            MapModel model;
+            std::vector<std::pair<std::string, std::string>> members;  // key and value as JSON
+            for (int i = 0; i < n; ++i) {
+                Value v = randomValue(rng, i);
+                setByKey(built, keyOf(i), v, false);
+                model[keyOf(i)] = v;
+                members.emplace_back(keyOf(i), jsonOf(v, i));
+            }
+            shuffled ? std::shuffle(members.begin(), members.end(), rng) : std::sort(members.begin(), members.end());
+            Store s = vtest::json(document(members));
+            ASSERT_TRUE(pbStoreEquals(s.get(), built.get()));
+            PB_INT at = 0;
+            for (auto& [key, v] : model) {
+                ASSERT_EQ(pbStoreTypeCstr(s.get(), key.c_str(), -1), v.type) << key;
+                takeObjectAt(s.get(), at++, v);
+            }
+            size_t twice = rng() % members.size();
+            members.insert(members.begin() + long(shuffled ? rng() % members.size() : twice), members[twice]);
+            std::string refused = document(members);
+            EXPECT_FALSE(pb::adopt(pbStoreTryDecodeBytes(refused.data(), PB_INT(refused.size()), nullptr)));
+
+            Store copy = s;
+            MapModel changed = model;
+            for (int step = 0; step < 2 * n; ++step) {
+                std::string key = keyOf(int(rng() % unsigned(2 * n)));  // half of them absent
+                unsigned op = rng() % 4;
+                if (op < 2) setByKey(copy, key, changed[key] = randomValue(rng, step), op);
+                if (op == 2) pbStoreDelCstr(copy.out(), key.c_str(), -1);
+                if (op == 2) changed.erase(key);
+                auto it = changed.find(key);
+                ASSERT_EQ(pbStoreTypeCstr(copy.get(), key.c_str(), -1),
+                          it == changed.end() ? PB_STORE_TYPE_NONE : it->second.type);
+            }
+            expectMatches(copy.get(), changed);
+            expectMatches(s.get(), model);
+        }
+
+        // Arrays, and removals that take the evenly filled nodes below half.
+        Store built = pb::adopt(pbStoreCreateArray());
+        std::vector<Value> items;
+        std::string text = "[";
+        for (int i = 0; i < n; ++i) {
+            items.push_back(randomValue(rng, i));
+            append(built, items.back());
+            text += (i ? "," : "") + jsonOf(items.back(), i);
+        }
+        Store s = vtest::json(text + "]");
+        ASSERT_TRUE(pbStoreEquals(s.get(), built.get()));
+        for (size_t i = 0; i < items.size(); ++i) takeObjectAt(s.get(), PB_INT(i), items[i]);
+        Store copy = s;
+        std::vector<Value> changed = items;
+        for (size_t at = 0; at < changed.size(); ++at) {
+            pbStoreDelAt(copy.out(), PB_INT(at));
+            changed.erase(changed.begin() + long(at));
+        }
+        expectArrayMatches(copy.get(), changed);
+        expectArrayMatches(s.get(), items);
+    }
 }
 
 // A change to a shared store copies one path: only the changed leaf's

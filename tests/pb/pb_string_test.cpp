@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "pb/pb.h"
 #include "pb/pb_ref.hpp"
@@ -25,6 +26,41 @@ TEST(PbString, Utf8RoundTripsAndReplacesInvalidBytes) {
     EXPECT_EQ(pbStringLength(bad.get()), 8);
     auto w = pb::adopt(pbStringCreateFromWcstr(L"x\u00e9", -1));
     EXPECT_EQ(utf8(w.get()), "x\xC3\xA9");
+}
+
+// Runs of ASCII are read eight bytes at a time: whatever length a run has
+// and whatever follows it (a longer sequence, a byte that starts none, a
+// sequence cut short, more ASCII, the end), each byte reads as it would alone.
+TEST(PbString, Utf8AsciiRunsOfAnyLengthBeforeAnyBytes) {
+    VTEST_NO_LEAKS_IN_SCOPE();
+    const struct {
+        const char* bytes;
+        std::vector<PB_CHAR> chars;
+    } tails[] = {{"", {}},           {"\xC3\xA9", {0xE9}}, {"\xF0\x9F\x98\x80", {0x1F600}},
+                 {"\xFF", {0xFFFD}}, {"\x80", {0xFFFD}},   {"\xE2\x82", {0xFFFD, 0xFFFD}}};
+    for (size_t run : {1, 7, 8, 9, 15, 16}) {
+        for (const auto& tail : tails) {
+            for (size_t after : {0, 9}) {
+                std::string text;
+                std::vector<PB_CHAR> expected;
+                auto ascii = [&](size_t n) {
+                    for (size_t i = 0; i < n; ++i) {
+                        text += char('a' + i % 26);
+                        expected.push_back(PB_CHAR('a' + i % 26));
+                    }
+                };
+                ascii(run);
+                text += tail.bytes;
+                expected.insert(expected.end(), tail.chars.begin(), tail.chars.end());
+                ascii(after);
+                std::vector<char> exact(text.begin(), text.end());  // nothing readable after the bytes
+                auto s = pb::adopt(pbStringCreateFromCstr(exact.data(), PB_INT(exact.size())));
+                std::vector<PB_CHAR> got;
+                for (PB_INT i = 0; i < pbStringLength(s.get()); ++i) got.push_back(pbStringCharAt(s.get(), i));
+                EXPECT_EQ(got, expected) << "run " << run << ", tail " << &tail - tails << ", then " << after;
+            }
+        }
+    }
 }
 
 TEST(PbString, MutatorsCopyOnlyWhenShared) {
