@@ -549,28 +549,43 @@ PB_STORE* decodeBytes(const void* bytes, PB_INT length, bool padded, PB_STORE_HE
     if (header) *header = nullptr;
     if (length == 0 || length > PB_STORE_ENCODING_MAX_BYTES) return nullptr;
 
-    // Large documents get a parser of their own, so that a thread does not
-    // keep their buffers for the rest of its life. The thread's parser is
-    // sized once.
-    constexpr PB_INT kReuseLimit = 1 << 20;
+    // A thread keeps a parser for small documents and, once it has decoded
+    // a larger one, a parser in large pages for documents of up to kKept
+    // bytes (configurations of some thousand objects, loaded and loaded
+    // again). Larger documents get a parser of their own, so that a thread
+    // does not keep their buffers for the rest of its life.
+    constexpr size_t kSmall = size_t(1) << 20;
+    constexpr size_t kKept = size_t(4) << 20;
     constexpr size_t kDepth = PB_STORE_ENCODING_MAX_DEPTH + 3;
-    std::optional<LargeParser> large;
+    size_t n = size_t(length);
+    std::optional<LargeParser> own;
     simdjson::dom::parser* parser = &threadParser();
     void* copy = nullptr;
-    if (length > kReuseLimit) {
-        if (!large.emplace().size(size_t(length), kDepth)) return nullptr;
+    if (n <= kSmall) {
+        if (parser->max_depth() != kDepth && parser->allocate(kSmall, kDepth) != simdjson::SUCCESS) return nullptr;
+    } else {
+        LargeParser* large;
+        if (n <= kKept) {
+            thread_local std::optional<LargeParser> kept;
+            if (!kept && !kept.emplace().size(kKept, kDepth)) {
+                kept.reset();
+                return nullptr;
+            }
+            large = &*kept;
+        } else {
+            if (!own.emplace().size(n, kDepth)) return nullptr;
+            large = &*own;
+        }
         parser = &large->parser;
         // Bytes without room after them are copied into a block of our own
         // (in large pages too) rather than into the parser's.
         if (!padded) {
-            copy = pb___MemAlloc(size_t(length) + simdjson::SIMDJSON_PADDING);
-            std::memcpy(copy, bytes, size_t(length));
-            std::memset(static_cast<char*>(copy) + length, 0, simdjson::SIMDJSON_PADDING);
+            copy = pb___MemAlloc(n + simdjson::SIMDJSON_PADDING);
+            std::memcpy(copy, bytes, n);
+            std::memset(static_cast<char*>(copy) + n, 0, simdjson::SIMDJSON_PADDING);
             bytes = copy;
             padded = true;
         }
-    } else if (parser->max_depth() != kDepth && parser->allocate(size_t(kReuseLimit), kDepth) != simdjson::SUCCESS) {
-        return nullptr;
     }
     element root;
     bool parsed = parser->parse(static_cast<const uint8_t*>(bytes), size_t(length), !padded).get(root) == simdjson::SUCCESS;
