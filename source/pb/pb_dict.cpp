@@ -131,19 +131,20 @@ PB_INT locate(PB_DICT* dict, Key key, const Entry** found) {
     return pos;
 }
 
-PB_OBJ* lookup(PB_DICT* dict, Key key) {
+// The entry of key, or NULL (without its position).
+const Entry* entryWith(PB_DICT* dict, Key key) {
     PB_ASSERT(dict);
-    const Entry* e;
-    locate(dict, key, &e);
+    auto cmp = [&](const Entry& e) { return compareWith(e, key); };
+    const Entry* at = dict->entries.lowerBoundElement(cmp, key.hints);
+    return at && cmp(*at) == 0 ? at : nullptr;
+}
+
+PB_OBJ* lookup(PB_DICT* dict, Key key) {
+    const Entry* e = entryWith(dict, key);
     return e ? pbObjRetain(e->value.obj()) : nullptr;
 }
 
-bool has(PB_DICT* dict, Key key) {
-    PB_ASSERT(dict);
-    const Entry* e;
-    locate(dict, key, &e);
-    return e != nullptr;
-}
+bool has(PB_DICT* dict, Key key) { return entryWith(dict, key) != nullptr; }
 
 // Sets an entry. The entry holds its references before the copy-on-write
 // step, so a dictionary stored into itself is copied (no reference cycle).

@@ -230,45 +230,18 @@ public:
     // receives that element, or NULL at the end. O(log n) comparisons.
     template <class F>
     PB_INT lowerBound(F&& cmp, const E** found = nullptr, const StringHints& hints = {}) const {
-        // Whether an element (with summary h) orders before the key.
-        auto before = [&](const E& e, const StringHints& h) {
-            int told = compareHints(h, hints);
-            return told != kHintsUntold ? told < 0 : cmp(e) < 0;
-        };
-        const E* next = nullptr;  // first element after the current subtree
-        PB_INT base = 0;
-        const Node* n = root_;
-        if (!n) {
-            if (found) *found = nullptr;
-            return 0;
-        }
-        while (!n->leaf) {
-            const Inner* in = asInner(n);
-            int lo = 0, hi = in->count;
-            while (lo < hi) {
-                int mid = (lo + hi) / 2;
-                const Slot& slot = in->at()[mid];
-                if (before(*slot.first, slot.hints)) lo = mid + 1;
-                else hi = mid;
-            }
-            if (lo == 0) {  // the whole subtree is at or after the key
-                if (found) *found = in->at()[0].first;
-                return base;
-            }
-            int c = lo - 1;
-            for (int k = 0; k < c; ++k) base += in->at()[k].size;
-            if (c + 1 < in->count) next = in->at()[c + 1].first;
-            n = in->at()[c].child;
-        }
-        const Leaf* leaf = asLeaf(n);
-        int lo = 0, hi = leaf->count;
-        while (lo < hi) {
-            int mid = (lo + hi) / 2;
-            if (before(leaf->at()[mid], hintsOf(leaf->at()[mid]))) lo = mid + 1;
-            else hi = mid;
-        }
-        if (found) *found = lo < leaf->count ? &leaf->at()[lo] : next;
-        return base + lo;
+        const E* e = nullptr;
+        PB_INT pos = search<true>(cmp, &e, hints);
+        if (found) *found = e;
+        return pos;
+    }
+
+    // The element lowerBound finds (NULL at the end), without its position.
+    template <class F>
+    const E* lowerBoundElement(F&& cmp, const StringHints& hints = {}) const {
+        const E* e = nullptr;
+        search<false>(cmp, &e, hints);
+        return e;
     }
 
     // Room for n elements in a sequence that is empty (or a single leaf),
@@ -432,6 +405,51 @@ public:
     };
 
 private:
+    // lowerBound's walk; the position (the sizes of the subtrees passed on
+    // the way) is summed only when kPosition.
+    template <bool kPosition, class F>
+    PB_INT search(F& cmp, const E** found, const StringHints& hints) const {
+        // Whether an element (with summary h) orders before the key.
+        auto before = [&](const E& e, const StringHints& h) {
+            int told = compareHints(h, hints);
+            return told != kHintsUntold ? told < 0 : cmp(e) < 0;
+        };
+        const E* next = nullptr;  // first element after the current subtree
+        PB_INT base = 0;
+        const Node* n = root_;
+        if (!n) {
+            *found = nullptr;
+            return 0;
+        }
+        while (!n->leaf) {
+            const Inner* in = asInner(n);
+            int lo = 0, hi = in->count;
+            while (lo < hi) {
+                int mid = (lo + hi) / 2;
+                const Slot& slot = in->at()[mid];
+                if (before(*slot.first, slot.hints)) lo = mid + 1;
+                else hi = mid;
+            }
+            if (lo == 0) {  // the whole subtree is at or after the key
+                *found = in->at()[0].first;
+                return base;
+            }
+            int c = lo - 1;
+            if constexpr (kPosition)
+                for (int k = 0; k < c; ++k) base += in->at()[k].size;
+            if (c + 1 < in->count) next = in->at()[c + 1].first;
+            n = in->at()[c].child;
+        }
+        const Leaf* leaf = asLeaf(n);
+        int lo = 0, hi = leaf->count;
+        while (lo < hi) {
+            int mid = (lo + hi) / 2;
+            if (before(leaf->at()[mid], hintsOf(leaf->at()[mid]))) lo = mid + 1;
+            else hi = mid;
+        }
+        *found = lo < leaf->count ? &leaf->at()[lo] : next;
+        return base + lo;
+    }
 
     Leaf* emptyEmbedded(PB_INT n) {
         PB_ASSERT(isEmbedded() && root_->count == 0 && n <= root_->capacity);

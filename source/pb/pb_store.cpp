@@ -154,7 +154,7 @@ public:
         if (length > kInline) out = heap_ = static_cast<PB_CHAR*>(pb___MemAlloc(size_t(length) * sizeof(PB_CHAR)));
         length_ = text ? pb::utf8Decode(reinterpret_cast<const unsigned char*>(text), length, out) : 0;
         chars_ = out;
-        if (length_) hints_ = pb::stringHints(chars_, length_);
+        if (length_) hints_ = pb::stringHintsOfUtf8(text, length, chars_, length_);
     }
     ~Address() { pb___MemFree(heap_); }
     Address(const Address&) = delete;
@@ -178,6 +178,12 @@ public:
         if (at) *at = pos;
         if (hit) *hit = e;
         return e && compare(*e) == 0 ? pos : -1;
+    }
+
+    // The entry with this key, or NULL.
+    const Entry* findEntry(const Entries& entries) const {
+        const Entry* e = entries.lowerBoundElement([&](const Entry& x) { return compare(x); }, hints_);
+        return e && compare(*e) == 0 ? e : nullptr;
     }
 
     // The address as a string: the one it came from, or a new one.
@@ -276,6 +282,7 @@ PB_INT find(PB_STORE* store, const Address& address) {
 // The entry at address, or NULL.
 const Entry* entryAt(PB_STORE* store, const Address& address) {
     PB_ASSERT(store);
+    if (!store->isArray) return address.findEntry(store->entries);
     PB_INT pos = find(store, address);
     return pos < 0 ? nullptr : &store->entries.at(pos);
 }

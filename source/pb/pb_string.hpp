@@ -116,6 +116,28 @@ inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
     return h;
 }
 
+// stringHints of the string that the n bytes of UTF-8 at text decode to
+// (chars, length): an ASCII start is its own summary, read from the bytes.
+inline StringHints stringHintsOfUtf8(const char* text, PB_INT n, const PB_CHAR* chars, PB_INT length) {
+    PB_INT head = n < 12 ? n : 12;
+    unsigned char out[12] = {};
+    unsigned char any = 0;
+    for (PB_INT i = 0; i < head; ++i) {
+        out[i] = static_cast<unsigned char>(text[i]);
+        any |= out[i];
+    }
+    if (any >= 0x80 || head == 0) return stringHints(chars, length);
+    uint64_t high;
+    uint32_t low;
+    std::memcpy(&high, out, sizeof high);
+    std::memcpy(&low, out + 8, sizeof low);
+    if constexpr (std::endian::native == std::endian::little) {
+        high = __builtin_bswap64(high);
+        low = __builtin_bswap32(low);
+    }
+    return StringHints{high, low, uint8_t(length <= 12 ? length : 0)};
+}
+
 // What two summaries tell of their strings: their order (-1 or 1), that
 // they are equal (0), or kHintsUntold when only the strings can tell.
 constexpr int kHintsUntold = 2;
