@@ -61,6 +61,20 @@ struct StringHints {
     uint8_t shortLength = 0;
 };
 
+// The summary of a string of length code points whose first (up to 12)
+// are the ASCII bytes in out, zero-padded.
+inline StringHints asciiHints(const unsigned char (&out)[12], PB_INT length) {
+    uint64_t high;
+    uint32_t low;
+    std::memcpy(&high, out, sizeof high);
+    std::memcpy(&low, out + 8, sizeof low);
+    if constexpr (std::endian::native == std::endian::little) {
+        high = __builtin_bswap64(high);
+        low = __builtin_bswap32(low);
+    }
+    return StringHints{high, low, uint8_t(length <= 12 ? length : 0)};
+}
+
 inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
     // Keys are mostly ASCII: one byte per code point.
     PB_INT ascii = length < 12 ? length : 12;
@@ -70,17 +84,7 @@ inline StringHints stringHints(const PB_CHAR* chars, PB_INT length) {
         any |= chars[i];
         out[i] = static_cast<unsigned char>(chars[i]);
     }
-    if (any < 0x80) {
-        uint64_t high;
-        uint32_t low;
-        std::memcpy(&high, out, sizeof high);
-        std::memcpy(&low, out + 8, sizeof low);
-        if constexpr (std::endian::native == std::endian::little) {
-            high = __builtin_bswap64(high);
-            low = __builtin_bswap32(low);
-        }
-        return StringHints{high, low, uint8_t(length <= 12 ? length : 0)};
-    }
+    if (any < 0x80) return asciiHints(out, length);
     std::memset(out, 0, sizeof out);
     int used = 0;
     for (PB_INT i = 0; i < length && used < 12; ++i) {
@@ -127,15 +131,7 @@ inline StringHints stringHintsOfUtf8(const char* text, PB_INT n, const PB_CHAR* 
         any |= out[i];
     }
     if (any >= 0x80 || head == 0) return stringHints(chars, length);
-    uint64_t high;
-    uint32_t low;
-    std::memcpy(&high, out, sizeof high);
-    std::memcpy(&low, out + 8, sizeof low);
-    if constexpr (std::endian::native == std::endian::little) {
-        high = __builtin_bswap64(high);
-        low = __builtin_bswap32(low);
-    }
-    return StringHints{high, low, uint8_t(length <= 12 ? length : 0)};
+    return asciiHints(out, length);
 }
 
 // What two summaries tell of their strings: their order (-1 or 1), that
